@@ -1,0 +1,517 @@
+/*
+ * Setupinf.cpp - the install database and the reader of SETUP.INF.
+ *
+ * The reader makes one pass over the script held in one block, cuts each
+ * line out into a line buffer and turns directory, file and item lines into
+ * heap records that the database owns until the process ends. Nothing here
+ * calls the platform except through SetupinfOs.h.
+ */
+#include <new>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include "Setupinf.h"
+#include "SetupinfOs.h"
+
+CSetupInf theSetupInf;
+
+static const struct {
+    LPCSTR lpszHeader;
+    int    nSection;
+} aHeaders[] = {
+    { "[End]",     SECT_END },
+    { "[App]",     SECT_APP },
+    { "[Version]", SECT_VERSION },
+    { "[SrcDirs]", SECT_SRCDIRS },
+    { "[DstDirs]", SECT_DSTDIRS },
+    { "[Files]",   SECT_FILES },
+    { "[PM Info]", SECT_PMINFO },
+};
+
+static BOOL IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+LPSTR TrimBlanks(LPSTR lpsz)
+{
+    LPSTR p = lpsz;
+    while (IsBlank(*p))
+        p++;
+    if (p != lpsz)
+        memmove(lpsz, p, strlen(p) + 1);
+    size_t n = strlen(lpsz);
+    while (n > 0 && IsBlank(lpsz[n - 1]))
+        lpsz[--n] = '\0';
+    return lpsz;
+}
+
+WORD StrToWord(LPCSTR lpsz)
+{
+    WORD w = 0;
+    for (; *lpsz >= '0' && *lpsz <= '9'; lpsz++)
+        w = (WORD)(w * 10 + (*lpsz - '0'));
+    return w;
+}
+
+BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc)
+{
+    size_t n = strlen(lpszSrc);
+    BOOL bFits = n < cchField;
+    if (!bFits)
+        n = cchField - 1;
+    memcpy(lpszField, lpszSrc, n);
+    lpszField[n] = '\0';
+    return bFits;
+}
+
+/* The decimal value of an id text as the C library reads it: blanks
+ * skipped, an optional sign, digits up to the first other character.
+ * Clamped, so no text can overflow it. */
+static long IdTextValue(LPCSTR lpsz)
+{
+    while (IsBlank(*lpsz))
+        lpsz++;
+    BOOL bNegative = *lpsz == '-';
+    if (*lpsz == '-' || *lpsz == '+')
+        lpsz++;
+    long lValue = 0;
+    for (; *lpsz >= '0' && *lpsz <= '9'; lpsz++)
+        if (lValue < 100000000L)
+            lValue = lValue * 10 + (*lpsz - '0');
+    return bNegative ? -lValue : lValue;
+}
+
+/* ---- records ---------------------------------------------------------- */
+
+DIRENTRY::DIRENTRY(LPSTR lpszLine)
+{
+    LPSTR p = strchr(lpszLine, '=');
+    if (p)
+        *p = '\0';
+    uDirId = StrToWord(lpszLine);
+    szDir[0] = '\0';
+    if (p)
+        SETUP_CHECK(StoreText(szDir, sizeof(szDir), p + 1));
+}
+
+void DIRENTRY::GetDir(LPSTR lpszDir) const
+{
+    StoreText(lpszDir, MAXTEXT, szDir);
+}
+
+/* Reads "{id}:{name}," from a trimmed field (the id was taken by the
+ * caller). The name runs to the next comma, or to the end of the line when
+ * that comma is missing. A field without its colon gives no name, rather
+ * than a name taken from the next field. Returns the text after the comma,
+ * or NULL when the line has no more fields. */
+static LPSTR TakeName(LPSTR lpszField, LPSTR lpszName, UINT cchName)
+{
+    LPSTR q = strchr(lpszField, ',');
+    LPSTR c = strchr(lpszField, ':');
+    if (!SETUP_CHECK(c != NULL && (q == NULL || c < q)))
+        return q ? q + 1 : NULL;
+    LPSTR t = TrimBlanks(c + 1);
+    q = strchr(t, ',');
+    SETUP_CHECK(q != NULL);
+    if (q)
+        *q = '\0';
+    SETUP_CHECK(StoreText(lpszName, cchName, t));
+    return q ? q + 1 : NULL;
+}
+
+FILEENTRY::FILEENTRY(LPSTR lpszLine)
+{
+    szDisplayName[0] = szSrcName[0] = szDstName[0] = szExtra[0] = '\0';
+    uSrcDirId = uDstDirId = 0;
+
+    LPSTR p = strchr(lpszLine, ',');
+    SETUP_CHECK(p != NULL);
+    if (p)
+        *p = '\0';
+    SETUP_CHECK(StoreText(szDisplayName, sizeof(szDisplayName), lpszLine));
+    if (!p)
+        return;
+
+    LPSTR lpszRest = TrimBlanks(p + 1);
+    uSrcDirId = StrToWord(lpszRest);
+    lpszRest = TakeName(lpszRest, szSrcName, sizeof(szSrcName));
+    if (!lpszRest)
+        return;
+
+    lpszRest = TrimBlanks(lpszRest);
+    uDstDirId = StrToWord(lpszRest);
+    TakeName(lpszRest, szDstName, sizeof(szDstName));
+}
+
+void FILEENTRY::GetNames(LPSTR lpszDisplayName, LPSTR lpszSrcName, LPSTR lpszDstName) const
+{
+    StoreText(lpszDisplayName, MAXTEXT, szDisplayName);
+    StoreText(lpszSrcName, MAXTEXT, szSrcName);
+    StoreText(lpszDstName, MAXTEXT, szDstName);
+}
+
+PMITEM::PMITEM(LPSTR lpszLine)
+{
+    szItemSpec[0] = szDescription[0] = '\0';
+    LPSTR p = strchr(lpszLine, ',');
+    SETUP_CHECK(p != NULL);
+    if (p)
+        *p = '\0';
+    SETUP_CHECK(StoreText(szItemSpec, sizeof(szItemSpec), lpszLine));
+    if (p)
+        SETUP_CHECK(StoreText(szDescription, sizeof(szDescription), TrimBlanks(p + 1)));
+}
+
+void PMITEM::GetItem(LPSTR lpszDescription, LPSTR lpszItemSpec) const
+{
+    StoreText(lpszDescription, MAXTEXT, szDescription);
+    StoreText(lpszItemSpec, MAXTEXT, szItemSpec);
+}
+
+/* ---- the database ----------------------------------------------------- */
+
+CSetupInf::CSetupInf()
+{
+    nSection = SECT_NONE;
+    szAppName[0] = szDefDir[0] = szPMGroupFirst[0] = szPMGroupName[0] = '\0';
+    uSpaceNeeded = 0;
+    bShowSubDirCreateStats = bInstallToHD = FALSE;
+    uNumSrcDirs = uNumDstDirs = uNumFiles = uNumPMItems = 0;
+    memset(pSrcDirs, 0, sizeof(pSrcDirs));
+    memset(pDstDirs, 0, sizeof(pDstDirs));
+    memset(pFiles, 0, sizeof(pFiles));
+    memset(pPMItems, 0, sizeof(pPMItems));
+}
+
+CSetupInf::~CSetupInf()
+{
+    for (UINT i = 0; i < uNumSrcDirs; i++)
+        delete pSrcDirs[i];
+    for (UINT i = 0; i < uNumDstDirs; i++)
+        delete pDstDirs[i];
+    for (UINT i = 0; i < uNumFiles; i++)
+        delete pFiles[i];
+    for (UINT i = 0; i < uNumPMItems; i++)
+        delete pPMItems[i];
+}
+
+void CSetupInf::GetAppName(LPSTR lpszAppName) const
+{
+    StoreText(lpszAppName, MAXTEXT, szAppName);
+}
+
+void CSetupInf::GetDefDir(LPSTR lpszDefDir) const
+{
+    StoreText(lpszDefDir, MAXTEXT, szDefDir);
+}
+
+void CSetupInf::GetDefPMGroup(LPSTR lpszFirst, LPSTR lpszGroupName) const
+{
+    StoreText(lpszFirst, MAXTEXT, szPMGroupFirst);
+    StoreText(lpszGroupName, MAXTEXT, szPMGroupName);
+}
+
+void CSetupInf::GetDstDir(UINT i, LPSTR lpszDir) const
+{
+    lpszDir[0] = '\0';
+    if (SETUP_CHECK(i < uNumDstDirs))
+        pDstDirs[i]->GetDir(lpszDir);
+}
+
+const DIRENTRY *CSetupInf::FindSrcDir(UINT uId) const
+{
+    for (UINT i = 0; i < uNumSrcDirs; i++)
+        if (pSrcDirs[i]->GetId() == uId)
+            return pSrcDirs[i];
+    return NULL;
+}
+
+const DIRENTRY *CSetupInf::FindDstDir(UINT uId) const
+{
+    for (UINT i = 0; i < uNumDstDirs; i++)
+        if (pDstDirs[i]->GetId() == uId)
+            return pDstDirs[i];
+    return NULL;
+}
+
+BOOL CSetupInf::GetFile(UINT i, LPSTR lpszDisplayName, LPSTR lpszSrcDir, LPSTR lpszSrcName,
+                        LPSTR lpszDstDir, LPSTR lpszDstName) const
+{
+    lpszDisplayName[0] = lpszSrcDir[0] = lpszSrcName[0] = '\0';
+    lpszDstDir[0] = lpszDstName[0] = '\0';
+    if (!SETUP_CHECK(i < uNumFiles))
+        return FALSE;
+
+    const FILEENTRY *pFile = pFiles[i];
+    const DIRENTRY *pSrcDir = FindSrcDir(pFile->GetSrcDirId());
+    const DIRENTRY *pDstDir = FindDstDir(pFile->GetDstDirId());
+    if (pSrcDir)
+        pSrcDir->GetDir(lpszSrcDir);
+    if (pDstDir)
+        pDstDir->GetDir(lpszDstDir);
+    pFile->GetNames(lpszDisplayName, lpszSrcName, lpszDstName);
+    return pSrcDir != NULL && pDstDir != NULL;
+}
+
+int CSetupInf::GetPMItem(UINT i, LPSTR lpszDescription, LPSTR lpszItemSpec) const
+{
+    lpszDescription[0] = lpszItemSpec[0] = '\0';
+    if (SETUP_CHECK(i < uNumPMItems))
+        pPMItems[i]->GetItem(lpszDescription, lpszItemSpec);
+    return 0;
+}
+
+/* ---- the reader ------------------------------------------------------- */
+
+UINT CSetupInf::Load(LPCSTR lpszFileName, HINSTANCE hInstance)
+{
+    LPSTR lpText = OsAllocBlock(MAXSCRIPT);
+    if (!lpText)
+        return LOAD_NOMEMORY;
+
+    UINT cbRead = 0;
+    if (!OsReadFile(lpszFileName, lpText, MAXSCRIPT, &cbRead)) {
+        OsFreeBlock(lpText);
+        return LOAD_CANTOPEN;
+    }
+
+    /* A file that fills the whole block leaves no room for the terminator
+     * and may have been cut short: it is rejected, never read in part. */
+    BOOL bRead = FALSE;
+    if (SETUP_CHECK(cbRead < MAXSCRIPT)) {
+        lpText[cbRead] = '\0';
+        bRead = Parse(lpText, hInstance);
+    }
+    OsFreeBlock(lpText);
+    return bRead ? LOAD_OK : LOAD_REJECTED;
+}
+
+BOOL CSetupInf::Parse(LPSTR lpszText, HINSTANCE hInstance)
+{
+    char szLine[MAXLINE];
+    LPSTR lpszPos = lpszText;
+
+    while (nSection != SECT_END) {
+        /* The text ran out before [End]: the script is incomplete. */
+        if (!lpszPos)
+            return FALSE;
+
+        /* A CR ends a line and the character after it is skipped unseen
+         * (the LF of CR LF); an LF alone also ends a line. */
+        LPSTR lpszEnd = lpszPos + strcspn(lpszPos, "\r\n");
+        LPSTR lpszNext = NULL;
+        if (*lpszEnd == '\r')
+            lpszNext = lpszEnd[1] ? lpszEnd + 2 : lpszEnd + 1;
+        else if (*lpszEnd == '\n')
+            lpszNext = lpszEnd + 1;
+        *lpszEnd = '\0';
+        SETUP_CHECK(StoreText(szLine, sizeof(szLine), lpszPos));
+        lpszPos = lpszNext;
+
+        TrimBlanks(szLine);
+        if (szLine[0] == '[') {
+            nSection = SECT_NONE;
+            UINT i;
+            for (i = 0; i < sizeof(aHeaders) / sizeof(aHeaders[0]); i++)
+                if (strcmp(szLine, aHeaders[i].lpszHeader) == 0)
+                    break;
+            if (i == sizeof(aHeaders) / sizeof(aHeaders[0]))
+                return FALSE;
+            nSection = aHeaders[i].nSection;
+            continue;
+        }
+        if (szLine[0] == '\0' || szLine[0] == ';')
+            continue;
+
+        switch (nSection) {
+        case SECT_APP:
+            ParseKeyLine(szLine);
+            break;
+        case SECT_SRCDIRS:
+            AddSrcDir(szLine);
+            break;
+        case SECT_DSTDIRS:
+            AddDstDir(szLine);
+            break;
+        case SECT_FILES:
+            if (szLine[0] == '*')
+                ExpandWildcard(szLine, hInstance);
+            else
+                AddFile(szLine);
+            break;
+        case SECT_PMINFO:
+            AddPMItem(szLine);
+            break;
+        default:    /* before any header, and [Version] */
+            break;
+        }
+    }
+    return TRUE;
+}
+
+static BOOL IsYes(LPCSTR lpszValue)
+{
+    return lpszValue[0] == 'Y' || lpszValue[0] == 'y';
+}
+
+void CSetupInf::ParseKeyLine(LPSTR lpszLine)
+{
+    LPSTR p = strchr(lpszLine, '=');
+    if (!SETUP_CHECK(p != NULL))
+        return;
+    *p = '\0';
+    LPSTR lpszValue = p + 1;
+
+    if (strcmp(lpszLine, "AppName") == 0) {
+        SETUP_CHECK(StoreText(szAppName, sizeof(szAppName), lpszValue));
+    } else if (strcmp(lpszLine, "DefDir") == 0) {
+        SETUP_CHECK(StoreText(szDefDir, sizeof(szDefDir), lpszValue));
+    } else if (strcmp(lpszLine, "SpaceNeeded") == 0) {
+        uSpaceNeeded = StrToWord(lpszValue);
+    } else if (strcmp(lpszLine, "DefPMGroup") == 0) {
+        /* Without a comma the whole value is the group's name. */
+        LPSTR c = strchr(lpszValue, ',');
+        LPSTR lpszName = lpszValue;
+        szPMGroupFirst[0] = '\0';
+        if (c) {
+            *c = '\0';
+            SETUP_CHECK(StoreText(szPMGroupFirst, sizeof(szPMGroupFirst), TrimBlanks(lpszValue)));
+            lpszName = c + 1;
+        }
+        SETUP_CHECK(StoreText(szPMGroupName, sizeof(szPMGroupName), TrimBlanks(lpszName)));
+    } else if (strcmp(lpszLine, "ShowSubDirCreateStats") == 0) {
+        bShowSubDirCreateStats = IsYes(lpszValue);
+    } else if (strcmp(lpszLine, "InstallToHD") == 0) {
+        bInstallToHD = IsYes(lpszValue);
+    }
+}
+
+/* A directory line without its equals sign names no folder. It is left out,
+ * so the files that use its id fail visibly instead of going to a guessed
+ * place. */
+static DIRENTRY *NewDirEntry(LPSTR lpszLine)
+{
+    if (!SETUP_CHECK(strchr(lpszLine, '=') != NULL))
+        return NULL;
+    DIRENTRY *pDir = new (std::nothrow) DIRENTRY(lpszLine);
+    SETUP_CHECK(pDir != NULL);
+    return pDir;
+}
+
+void CSetupInf::AddSrcDir(LPSTR lpszLine)
+{
+    if (uNumSrcDirs < MAXDIR) {
+        DIRENTRY *pDir = NewDirEntry(lpszLine);
+        if (pDir)
+            pSrcDirs[uNumSrcDirs++] = pDir;
+    }
+    SETUP_CHECK(uNumSrcDirs < MAXDIR);
+}
+
+void CSetupInf::AddDstDir(LPSTR lpszLine)
+{
+    if (uNumDstDirs < MAXDIR) {
+        DIRENTRY *pDir = NewDirEntry(lpszLine);
+        if (pDir)
+            pDstDirs[uNumDstDirs++] = pDir;
+    }
+    SETUP_CHECK(uNumDstDirs < MAXDIR);
+}
+
+void CSetupInf::AddFile(LPSTR lpszLine)
+{
+    if (uNumFiles < MAXFILE) {
+        FILEENTRY *pFile = new (std::nothrow) FILEENTRY(lpszLine);
+        if (SETUP_CHECK(pFile != NULL))
+            pFiles[uNumFiles++] = pFile;
+    }
+    SETUP_CHECK(uNumFiles < MAXFILE);
+}
+
+void CSetupInf::AddPMItem(LPSTR lpszLine)
+{
+    if (!SETUP_CHECK(uNumPMItems < MAXPMITEM))
+        return;
+    PMITEM *pItem = new (std::nothrow) PMITEM(lpszLine);
+    if (SETUP_CHECK(pItem != NULL))
+        pPMItems[uNumPMItems++] = pItem;
+}
+
+void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
+{
+    char szSrcId[MAXIDTEXT];
+    char szDstId[MAXIDTEXT];
+    char szFolder[MAXLINE];
+    char szProgramDir[MAXLINE];
+    char szPattern[MAXLINE];
+
+    LPSTR p = strchr(lpszLine, '-');
+    if (!SETUP_CHECK(p != NULL))
+        return;
+    *p = '\0';
+    LPSTR lpszDstId = p + 1;
+    p = strchr(lpszDstId, ',');
+    if (!SETUP_CHECK(p != NULL))
+        return;
+    *p = '\0';
+
+    /* A cut id text could name another directory: the line is left out. */
+    if (!SETUP_CHECK(StoreText(szSrcId, sizeof(szSrcId), lpszLine + 1)))
+        return;
+    if (!SETUP_CHECK(StoreText(szDstId, sizeof(szDstId), lpszDstId)))
+        return;
+
+    long lSrcId = IdTextValue(szSrcId);
+    UINT ii;
+    for (ii = 0; ii < uNumSrcDirs; ii++)
+        if ((long)pSrcDirs[ii]->GetId() == lSrcId)
+            break;
+    if (!SETUP_CHECK(ii != uNumSrcDirs))
+        return;
+
+    /* An empty folder stands for the program's folder itself. */
+    pSrcDirs[ii]->GetDir(szFolder);
+    size_t n = strlen(szFolder);
+    if (n > 0 && szFolder[n - 1] != '\\') {
+        szFolder[n] = '\\';
+        szFolder[n + 1] = '\0';
+    }
+
+    if (!SETUP_CHECK(OsGetProgramFolder(hInstance, szProgramDir, sizeof(szProgramDir))))
+        return;
+    int cch = snprintf(szPattern, sizeof(szPattern), "%s%s*.*", szProgramDir, szFolder);
+    if (!SETUP_CHECK(cch > 0 && cch < (int)sizeof(szPattern)))
+        return;
+
+    OSFIND find;
+    memset(&find, 0, sizeof(find));
+    if (!OsFindFirst(szPattern, &find))
+        return;
+    do {
+        if (!(find.dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            AddWildcardFile(find.szName, szSrcId, szDstId);
+    } while (OsFindNext(&find));
+    OsFindClose(&find);
+}
+
+void CSetupInf::AddWildcardFile(LPCSTR lpszName, LPCSTR lpszSrcId, LPCSTR lpszDstId)
+{
+    char szLine[MAXLINE];
+
+    /* A comma would split the generated line, and a name cut to fit would
+     * copy the wrong file: such a file is left out and reported. */
+    if (!SETUP_CHECK(strchr(lpszName, ',') == NULL))
+        return;
+    if (!SETUP_CHECK(strlen(lpszName) < MAXTEXT))
+        return;
+    int cch = snprintf(szLine, sizeof(szLine), "%s, %s:%s, %s:%s,",
+                       lpszName, lpszSrcId, lpszName, lpszDstId, lpszName);
+    if (!SETUP_CHECK(cch > 0 && cch < (int)sizeof(szLine)))
+        return;
+    if (!SETUP_CHECK(uNumFiles < MAXFILE))
+        return;
+    FILEENTRY *pFile = new (std::nothrow) FILEENTRY(szLine);
+    if (SETUP_CHECK(pFile != NULL))
+        pFiles[uNumFiles++] = pFile;
+}

@@ -1,0 +1,145 @@
+/*
+ * DatabaseTest.cpp - the install database's accessors and the small text
+ * helpers of the reader.
+ */
+#include <string.h>
+#include "ReaderFixture.h"
+
+TEST(TextHelpers, TrimBlanksRemovesSpacesAndTabsAtBothEnds)
+{
+    const struct { const char *in, *out; } cases[] = {
+        { "", "" }, { "   ", "" }, { "\t \t", "" }, { "a", "a" },
+        { "  a b  ", "a b" }, { "\tx\t", "x" }, { "a \t", "a" }, { " \t a", "a" },
+        { "\na ", "\na" },                     /* only spaces and tabs are blanks */
+    };
+    for (const auto &c : cases) {
+        char sz[32];
+        strcpy(sz, c.in);
+        EXPECT_EQ(TrimBlanks(sz), sz);
+        EXPECT_STREQ(sz, c.out) << "input [" << c.in << "]";
+    }
+}
+
+TEST(TextHelpers, StrToWordReadsLeadingDigitsModulo65536)
+{
+    const struct { const char *in; unsigned out; } cases[] = {
+        { "", 0 }, { "0", 0 }, { "1500", 1500 }, { "1500K", 1500 }, { " 1500", 0 },
+        { "+5", 0 }, { "-5", 0 }, { "65535", 65535 }, { "65536", 0 }, { "70000", 4464 },
+        { "12a34", 12 },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(StrToWord(c.in), c.out) << "input [" << c.in << "]";
+    /* Twenty nines, reduced step by step modulo 65536. */
+    unsigned w = 0;
+    for (int i = 0; i < 20; i++)
+        w = (w * 10 + 9) % 65536;
+    EXPECT_EQ(StrToWord("99999999999999999999"), w);
+}
+
+TEST(TextHelpers, StoreTextCutsAndTerminatesWithinTheField)
+{
+    char sz[8];
+    memset(sz, 0xA5, sizeof(sz));
+    EXPECT_TRUE(StoreText(sz, 8, "1234567"));
+    EXPECT_STREQ(sz, "1234567");
+    memset(sz, 0xA5, sizeof(sz));
+    EXPECT_FALSE(StoreText(sz, 8, "12345678"));
+    EXPECT_STREQ(sz, "1234567");
+    EXPECT_FALSE(StoreText(sz, 4, "abcdef"));
+    EXPECT_STREQ(sz, "abc");
+    EXPECT_EQ((unsigned char)sz[7], '\0');     /* earlier copy's terminator untouched */
+}
+
+TEST(Database, FreshObjectIsEmpty)
+{
+    CSetupInf fresh;
+    CSetupInfView v(fresh);
+    char sz1[MAXTEXT], sz2[MAXTEXT];
+    EXPECT_EQ(v.Section(), SECT_NONE);
+    EXPECT_EQ(fresh.GetNumDstDirs() + fresh.GetNumFiles() + fresh.GetNumPMItems() + v.NumSrcDirs(), 0u);
+    EXPECT_EQ(fresh.GetSpaceNeeded(), 0u);
+    EXPECT_FALSE(fresh.GetInstallToHD());
+    EXPECT_FALSE(fresh.GetShowSubDirCreateStats());
+    memset(sz1, 0xA5, sizeof(sz1));
+    fresh.GetAppName(sz1);
+    EXPECT_STREQ(sz1, "");
+    fresh.GetDefDir(sz1);
+    EXPECT_STREQ(sz1, "");
+    fresh.GetDefPMGroup(sz1, sz2);
+    EXPECT_STREQ(sz1, "");
+    EXPECT_STREQ(sz2, "");
+    for (UINT i = 0; i < MAXDIR; i++)
+        ASSERT_EQ(v.SrcDir(i), nullptr);
+}
+
+TEST_F(ReaderTest, OnlyEndLoadsAnEmptyDatabase)
+{
+    ASSERT_EQ(Load("[End]\r\n"), 0u);
+    EXPECT_EQ(view.Section(), SECT_END);
+    EXPECT_EQ(view.NumSrcDirs() + view.NumDstDirs() + view.NumFiles() + view.NumPMItems(), 0u);
+    EXPECT_STREQ(view.AppName(), "");
+    EXPECT_EQ(inf.GetSpaceNeeded(), 0u);
+    EXPECT_FALSE(inf.GetInstallToHD());
+    EXPECT_TRUE(Checks().empty());
+}
+
+TEST_F(ReaderTest, GetFileResolvesIdsInTheirOwnTablesFirstEntryWins)
+{
+    ASSERT_EQ(Load("[SrcDirs]\r\n1=src1\r\n2=src2\r\n1=later\r\n"
+                   "[DstDirs]\r\n2=dst2\r\n1=dst1\\\r\n"
+                   "[Files]\r\nReadme ,1:read me ,1:README.TXT,\r\nTwo,2:b,2:c,\r\n[End]\r\n"), 0u);
+    char szDisp[MAXTEXT], szSrcDir[MAXTEXT], szSrc[MAXTEXT], szDstDir[MAXTEXT], szDst[MAXTEXT];
+    ASSERT_TRUE(inf.GetFile(0, szDisp, szSrcDir, szSrc, szDstDir, szDst));
+    EXPECT_STREQ(szDisp, "Readme ");
+    EXPECT_STREQ(szSrcDir, "src1");
+    EXPECT_STREQ(szSrc, "read me ");
+    EXPECT_STREQ(szDstDir, "dst1\\");
+    EXPECT_STREQ(szDst, "README.TXT");
+    ASSERT_TRUE(inf.GetFile(1, szDisp, szSrcDir, szSrc, szDstDir, szDst));
+    EXPECT_STREQ(szSrcDir, "src2");
+    EXPECT_STREQ(szDstDir, "dst2");
+    EXPECT_EQ(inf.FindSrcDir(1), view.SrcDir(0));
+    EXPECT_EQ(inf.FindSrcDir(3), nullptr);
+    EXPECT_EQ(inf.FindDstDir(1), view.DstDir(1));
+}
+
+TEST_F(ReaderTest, GetFileWithUnknownDirectoryFailsAndGuessesNoFolder)
+{
+    ASSERT_EQ(Load("[SrcDirs]\r\n1=src\r\n[DstDirs]\r\n1=dst\r\n"
+                   "[Files]\r\nA,1:a,7:a,\r\nB,7:b,1:b,\r\n[End]\r\n"), 0u);
+    char szDisp[MAXTEXT], szSrcDir[MAXTEXT], szSrc[MAXTEXT], szDstDir[MAXTEXT], szDst[MAXTEXT];
+    memset(szDstDir, 0xA5, sizeof(szDstDir));
+    EXPECT_FALSE(inf.GetFile(0, szDisp, szSrcDir, szSrc, szDstDir, szDst));
+    EXPECT_STREQ(szSrcDir, "src");
+    EXPECT_STREQ(szDstDir, "");
+    EXPECT_FALSE(inf.GetFile(1, szDisp, szSrcDir, szSrc, szDstDir, szDst));
+    EXPECT_STREQ(szSrcDir, "");
+    EXPECT_STREQ(szDstDir, "dst");
+}
+
+TEST_F(ReaderTest, IndicesBeyondTheCountsAreRefusedWithACheck)
+{
+    ASSERT_EQ(Load("[DstDirs]\r\n1=d\r\n[PM Info]\r\nx S a.exe,A\r\n[End]\r\n"), 0u);
+    char sz1[MAXTEXT], sz2[MAXTEXT], sz3[MAXTEXT], sz4[MAXTEXT], sz5[MAXTEXT];
+    memset(sz1, 0xA5, sizeof(sz1));
+    inf.GetDstDir(1, sz1);
+    EXPECT_STREQ(sz1, "");
+    EXPECT_FALSE(inf.GetFile(0, sz1, sz2, sz3, sz4, sz5));
+    EXPECT_EQ(inf.GetPMItem(5, sz1, sz2), 0);
+    EXPECT_STREQ(sz2, "");
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "i < uNumDstDirs", "i < uNumFiles", "i < uNumPMItems" }));
+}
+
+TEST_F(ReaderTest, GroupAndItemAccessorsHandOutTheirPartsInOrder)
+{
+    ASSERT_EQ(Load("[App]\r\nDefPMGroup= first , Group, with comma \r\n"
+                   "[PM Info]\r\nxSxapp.exe, My App, v2 \r\n[End]\r\n"), 0u);
+    char szFirst[MAXTEXT], szName[MAXTEXT];
+    inf.GetDefPMGroup(szFirst, szName);
+    EXPECT_STREQ(szFirst, "first");
+    EXPECT_STREQ(szName, "Group, with comma");
+    char szDescription[MAXTEXT], szSpec[MAXTEXT];
+    EXPECT_EQ(inf.GetPMItem(0, szDescription, szSpec), 0);
+    EXPECT_STREQ(szDescription, "My App, v2");
+    EXPECT_STREQ(szSpec, "xSxapp.exe");
+}

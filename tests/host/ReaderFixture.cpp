@@ -1,0 +1,83 @@
+/*
+ * ReaderFixture.cpp - temporary distribution folders for reader tests.
+ */
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include "ReaderFixture.h"
+#include "SetupinfOs.h"
+
+void ReaderTest::SetUp()
+{
+    char szTemplate[] = "/tmp/setupinf-test-XXXXXX";
+    ASSERT_NE(mkdtemp(szTemplate), nullptr);
+    dir = szTemplate;
+    OsSetProgramFolder((dir + "/").c_str());
+    SetupCheckReset();
+}
+
+void ReaderTest::TearDown()
+{
+    OsSetProgramFolder(NULL);
+    std::string cmd = "rm -rf '" + dir + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+}
+
+UINT ReaderTest::Load(const std::string &text)
+{
+    MakeFile("SETUP.INF", text);
+    return inf.Load(Path("SETUP.INF").c_str(), NULL);
+}
+
+void ReaderTest::MakeDir(const std::string &relPath)
+{
+    std::string cmd = "mkdir -p '" + Path(relPath) + "'";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+}
+
+void ReaderTest::MakeFile(const std::string &relPath, const std::string &content)
+{
+    size_t slash = relPath.rfind('/');
+    if (slash != std::string::npos)
+        MakeDir(relPath.substr(0, slash));
+    FILE *fp = fopen(Path(relPath).c_str(), "wb");
+    ASSERT_NE(fp, nullptr);
+    ASSERT_EQ(fwrite(content.data(), 1, content.size(), fp), content.size());
+    fclose(fp);
+}
+
+std::vector<std::string> ReaderTest::Checks()
+{
+    std::vector<std::string> v;
+    for (unsigned i = 0; const CHECKRECORD *pRec = SetupCheckGet(i); i++)
+        v.push_back(pRec->szExpr);
+    return v;
+}
+
+std::string ReaderTest::FileText(UINT i) const
+{
+    char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
+    const FILEENTRY *pFile = view.File(i);
+    if (!pFile)
+        return "(none)";
+    pFile->GetNames(szDisplay, szSrc, szDst);
+    return std::string(szDisplay) + "|" + std::to_string(pFile->GetSrcDirId()) + ":" + szSrc +
+           "|" + std::to_string(pFile->GetDstDirId()) + ":" + szDst;
+}
+
+std::string ReaderTest::DstDirText(UINT i) const
+{
+    char szDir[MAXTEXT];
+    const DIRENTRY *pDir = view.DstDir(i);
+    if (!pDir)
+        return "(none)";
+    pDir->GetDir(szDir);
+    return std::to_string(pDir->GetId()) + "=" + szDir;
+}
+
+std::string ReaderTest::ItemText(UINT i) const
+{
+    char szDescription[MAXTEXT], szSpec[MAXTEXT];
+    inf.GetPMItem(i, szDescription, szSpec);
+    return std::string(szSpec) + "|" + szDescription;
+}
