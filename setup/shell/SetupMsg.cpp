@@ -1,0 +1,24 @@
+/*
+ * SetupMsg.cpp - the one place where the program talks to the user.
+ */
+#include <windows.h>
+#include <shlwapi.h>
+#include <stdarg.h>
+#include "Shell.h"
+
+int SetupMessageBox(HINSTANCE hInstance, HWND hwndOwner, UINT uStringId,
+                    LPCSTR lpszCaption, UINT uStyle, ...)
+{
+    char szFormat[200];
+    char szMessage[200];
+    va_list args;
+
+    szFormat[0] = '\0';
+    LoadStringA(hInstance, LOWORD(uStringId), szFormat, 199);
+    va_start(args, uStyle);
+    /* The bounded form of wvsprintfA: an over-long argument is cut, never
+     * written past the buffer. */
+    wvnsprintfA(szMessage, sizeof(szMessage), szFormat, args);
+    va_end(args);
+    return MessageBoxA(hwndOwner, szMessage, lpszCaption, LOWORD(uStyle));
+}

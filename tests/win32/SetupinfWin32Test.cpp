@@ -1,0 +1,227 @@
+/*
+ * SetupinfWin32Test.cpp - the reader's Windows layer under Wine: reading
+ * the script, the program's folder, folder listings, code page 936, and
+ * SETUP.EXE as one file that runs from a bare folder.
+ */
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+#include "Setupinf.h"
+#include "SetupinfOs.h"
+#include "SetupinfView.h"
+#include "resource.h"
+
+static std::string ModuleFolder()
+{
+    char szPath[MAX_PATH];
+    DWORD cch = GetModuleFileNameA(NULL, szPath, sizeof(szPath));
+    std::string s(szPath, cch);
+    return s.substr(0, s.rfind('\\') + 1);
+}
+
+static void RemoveTree(const std::string &dir)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "*.*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(dir + name + "\\");
+            else
+                DeleteFileA((dir + name).c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+/* A scratch folder beside the test program, so wildcard lines, which list
+ * folders relative to the program, can reach it. */
+class Win32Reader : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int nSerial;
+        rel = "wt" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++nSerial) + "\\";
+        dir = ModuleFolder() + rel;
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL)) << dir;
+        SetupCheckReset();
+    }
+    void TearDown() override
+    {
+        OsSetProgramFolder(NULL);
+        RemoveTree(dir);
+    }
+    void Write(const std::string &relPath, const std::string &bytes)
+    {
+        std::string path = dir + relPath;
+        size_t cut = path.rfind('\\');
+        CreateDirectoryA(path.substr(0, cut).c_str(), NULL);
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+        DWORD cb = 0;
+        ASSERT_TRUE(WriteFile(h, bytes.data(), (DWORD)bytes.size(), &cb, NULL));
+        CloseHandle(h);
+        ASSERT_EQ(cb, bytes.size());
+    }
+    std::string rel, dir;
+};
+
+TEST(Platform, AnsiCodePageIs936)
+{
+    EXPECT_EQ(GetACP(), 936u) << "Wine must run with LANG=zh_CN.UTF-8";
+}
+
+TEST(Platform, SetupExeStringsLoadAsGbk)
+{
+    std::string exe = ModuleFolder() + "SETUP.EXE";
+    HMODULE h = LoadLibraryExA(exe.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(h, (HMODULE)NULL) << exe;
+    char sz[200];
+    memset(sz, 0xA5, sizeof(sz));
+    int cch = LoadStringA(h, STR_SUCCESS, sz, sizeof(sz));
+    EXPECT_EQ(std::string(sz, cch), "\xc8\xed\xbc\xfe\xb0\xb2\xd7\xb0\xb3\xc9\xb9\xa6\x21");
+    FreeLibrary(h);
+}
+
+TEST(Platform, SetupExeIsA32BitGuiProgramWithoutRuntimeDlls)
+{
+    std::string exe = ModuleFolder() + "SETUP.EXE";
+    HMODULE h = LoadLibraryExA(exe.c_str(), NULL, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(h, (HMODULE)NULL);
+    const BYTE *pBase = (const BYTE *)h;
+    const IMAGE_NT_HEADERS32 *pNt =
+        (const IMAGE_NT_HEADERS32 *)(pBase + ((const IMAGE_DOS_HEADER *)pBase)->e_lfanew);
+    EXPECT_EQ(pNt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+    EXPECT_EQ(pNt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    const IMAGE_DATA_DIRECTORY &imports = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    ASSERT_NE(imports.VirtualAddress, 0u);
+    std::vector<std::string> dlls;
+    for (const IMAGE_IMPORT_DESCRIPTOR *p = (const IMAGE_IMPORT_DESCRIPTOR *)(pBase + imports.VirtualAddress);
+         p->Name; p++) {
+        std::string name = (const char *)(pBase + p->Name);
+        std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+        dlls.push_back(name);
+    }
+    FreeLibrary(h);
+    for (const std::string &name : dlls)
+        EXPECT_TRUE(name.find("libstdc++") == std::string::npos && name.find("libgcc") == std::string::npos &&
+                    name.find("libwinpthread") == std::string::npos) << name;
+    EXPECT_NE(std::find(dlls.begin(), dlls.end(), "user32.dll"), dlls.end());
+}
+
+TEST_F(Win32Reader, SetupExeRunsFromABareFolder)
+{
+    std::string exe = dir + "SETUP.EXE";
+    ASSERT_TRUE(CopyFileA((ModuleFolder() + "SETUP.EXE").c_str(), exe.c_str(), FALSE));
+    Write("SETUP.INF", "[App]\r\nAppName=Bare\r\n[End]\r\n");
+    STARTUPINFOA si;
+    memset(&si, 0, sizeof(si));
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, dir.c_str(), &si, &pi));
+    DWORD dwWait = WaitForSingleObject(pi.hProcess, 20000);
+    if (dwWait != WAIT_OBJECT_0)
+        TerminateProcess(pi.hProcess, 99);
+    DWORD dwExit = 12345;
+    GetExitCodeProcess(pi.hProcess, &dwExit);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(dwWait, WAIT_OBJECT_0);
+    EXPECT_EQ(dwExit, 0u);
+}
+
+TEST_F(Win32Reader, ProgramFolderIsTheModuleFolderUnlessSet)
+{
+    char sz[MAXLINE];
+    memset(sz, 0xA5, sizeof(sz));
+    ASSERT_TRUE(OsGetProgramFolder(NULL, sz, sizeof(sz)));
+    EXPECT_EQ(std::string(sz), ModuleFolder());
+    EXPECT_FALSE(OsGetProgramFolder(NULL, sz, 4));
+    EXPECT_EQ(strlen(sz), 3u);
+    OsSetProgramFolder(dir.c_str());
+    ASSERT_TRUE(OsGetProgramFolder(NULL, sz, sizeof(sz)));
+    EXPECT_EQ(std::string(sz), dir);
+}
+
+TEST_F(Win32Reader, ReadFileReadsUpToTheLimitInOneCall)
+{
+    Write("a.bin", std::string("ab\0cd\r\n", 7));
+    char buf[16];
+    memset(buf, 0xA5, sizeof(buf));
+    UINT cb = 99;
+    ASSERT_TRUE(OsReadFile((dir + "a.bin").c_str(), buf, 5, &cb));
+    EXPECT_EQ(cb, 5u);
+    EXPECT_EQ(std::string(buf, 5), std::string("ab\0cd", 5));
+    EXPECT_EQ((unsigned char)buf[5], 0xA5);
+    EXPECT_FALSE(OsReadFile((dir + "none.bin").c_str(), buf, 5, &cb));
+    EXPECT_EQ(cb, 0u);
+}
+
+TEST_F(Win32Reader, ListingGivesFilesAndFoldersWithTheDirectoryBit)
+{
+    Write("f1.txt", "1");
+    Write("sub\\inner.txt", "2");
+    OSFIND find;
+    memset(&find, 0, sizeof(find));
+    std::vector<std::string> files, dirs;
+    ASSERT_TRUE(OsFindFirst((dir + "*.*").c_str(), &find));
+    do
+        (find.dwAttributes & FILE_ATTRIBUTE_DIRECTORY ? dirs : files).push_back(find.szName);
+    while (OsFindNext(&find));
+    OsFindClose(&find);
+    std::sort(dirs.begin(), dirs.end());
+    EXPECT_EQ(files, std::vector<std::string>{ "f1.txt" });
+    EXPECT_EQ(dirs, (std::vector<std::string>{ ".", "..", "sub" }));
+    EXPECT_FALSE(OsFindFirst((dir + "nosuch\\*.*").c_str(), &find));
+}
+
+TEST_F(Win32Reader, LoadReadsAGbkScriptAndListsFoldersBesideTheProgram)
+{
+    Write("disk1\\b.dat", "b");
+    Write("disk1\\a.txt", "a");
+    Write("disk1\\sub\\c.txt", "c");
+    /* "演示" in code page 936. */
+    Write("SETUP.INF", "[App]\r\nAppName=\xd1\xdd\xca\xbe\r\n[SrcDirs]\r\n1=" + rel + "disk1\r\n"
+                       "[Files]\r\n*1-2,\r\n[End]\r\n");
+    CSetupInf inf;
+    ASSERT_EQ(inf.Load((dir + "SETUP.INF").c_str(), NULL), 0u);
+    char szName[MAXTEXT];
+    inf.GetAppName(szName);
+    EXPECT_STREQ(szName, "\xd1\xdd\xca\xbe");
+    ASSERT_EQ(inf.GetNumFiles(), 2u);
+    std::vector<std::string> names;
+    for (UINT i = 0; i < 2; i++) {
+        char szDisp[MAXTEXT], szSrcDir[MAXTEXT], szSrc[MAXTEXT], szDstDir[MAXTEXT], szDst[MAXTEXT];
+        inf.GetFile(i, szDisp, szSrcDir, szSrc, szDstDir, szDst);
+        EXPECT_STREQ(szDisp, szSrc);
+        EXPECT_STREQ(szDst, szSrc);
+        names.push_back(szSrc);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{ "a.txt", "b.dat" }));
+    EXPECT_EQ(SetupCheckCount(), 0u);
+}
+
+TEST_F(Win32Reader, ResultCodesAndLongPaths)
+{
+    CSetupInf missing;
+    EXPECT_EQ(missing.Load((dir + "SETUP.INF").c_str(), NULL), 2u);
+
+    /* A script path well over 128 characters still opens. */
+    std::string deep = std::string(60, 'd') + "\\" + std::string(60, 'e') + "\\";
+    CreateDirectoryA((dir + std::string(60, 'd')).c_str(), NULL);
+    Write(deep + "SETUP.INF", "[App]\r\nAppName=Deep\r\n[End]\r\n");
+    ASSERT_GT((dir + deep).size(), 128u);
+    CSetupInf inf;
+    EXPECT_EQ(inf.Load((dir + deep + "SETUP.INF").c_str(), NULL), 0u);
+
+    CSetupInf bad;
+    Write("BAD.INF", "[App]\r\n[Bogus]\r\n[End]\r\n");
+    EXPECT_EQ(bad.Load((dir + "BAD.INF").c_str(), NULL), 3u);
+}
