@@ -55,5 +55,5 @@ if(CLANGXX)
             ${CMAKE_SOURCE_DIR}/setup/setupinf/SetupinfOs.h
             ${CMAKE_SOURCE_DIR}/setup/setupinf/SetupCheck.h
     COMMENT "Building the libFuzzer target with clang")
-  add_custom_target(fuzz_setupinf ALL DEPENDS ${CMAKE_BINARY_DIR}/fuzz_setupinf)
+  add_custom_target(fuzz_target ALL DEPENDS ${CMAKE_BINARY_DIR}/fuzz_setupinf)
 endif()

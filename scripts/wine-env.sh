@@ -53,8 +53,8 @@ wine_session_start() {
     for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
   # Wine's background processes must not inherit a test runner's pipes.
-  wineserver -p >/dev/null 2>&1
-  wine wineboot >/dev/null 2>&1 </dev/null
+  wineserver -p >/dev/null 2>&1 || true   # already running is fine
+  wine wineboot >/dev/null 2>&1 </dev/null || true
   # Wine's desktop (the virtual desktop and the PROGMAN DDE server) starts
   # with the first window; start it here so no test runner owns it.
   if ! pgrep -f 'explorer.exe /desktop' >/dev/null; then
