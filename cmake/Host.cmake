@@ -2,9 +2,8 @@
 set(SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
 function(add_setup_core name)
-  add_library(${name} STATIC ${SETUPINF_SOURCES}
-    ${CMAKE_SOURCE_DIR}/setup/setupinf/SetupinfHost.cpp)
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/setup/setupinf)
+  add_library(${name} STATIC ${SETUP_PURE_SOURCES} ${SETUP_HOST_LAYER})
+  target_include_directories(${name} PUBLIC ${SETUP_INCLUDE_DIRS})
   target_compile_options(${name} PRIVATE ${SETUP_WARNINGS} ${ARGN})
   target_link_options(${name} PUBLIC ${ARGN})
 endfunction()
@@ -41,19 +40,19 @@ target_link_libraries(parse_bench setupcore)
 # The fuzz target needs clang's libFuzzer, so it is built by clang++ directly.
 find_program(CLANGXX clang++)
 if(CLANGXX)
-  set(FUZZ_SOURCES ${SETUPINF_SOURCES}
-    ${CMAKE_SOURCE_DIR}/setup/setupinf/SetupinfHost.cpp
+  set(FUZZ_SOURCES ${SETUP_PURE_SOURCES} ${SETUP_HOST_LAYER}
     ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_setupinf.cpp)
+  set(FUZZ_INCLUDES)
+  foreach(dir ${SETUP_INCLUDE_DIRS})
+    list(APPEND FUZZ_INCLUDES -I${dir})
+  endforeach()
   add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/fuzz_setupinf
     COMMAND ${CLANGXX} -std=c++17 -g -O1 -Wall -Wextra -Werror
             -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-            -I${CMAKE_SOURCE_DIR}/setup/setupinf ${FUZZ_SOURCES}
+            ${FUZZ_INCLUDES} ${FUZZ_SOURCES}
             -o ${CMAKE_BINARY_DIR}/fuzz_setupinf
     DEPENDS ${FUZZ_SOURCES}
-            ${CMAKE_SOURCE_DIR}/setup/setupinf/Setupinf.h
-            ${CMAKE_SOURCE_DIR}/setup/setupinf/SetupinfOs.h
-            ${CMAKE_SOURCE_DIR}/setup/setupinf/SetupCheck.h
     COMMENT "Building the libFuzzer target with clang")
   add_custom_target(fuzz_target ALL DEPENDS ${CMAKE_BINARY_DIR}/fuzz_setupinf)
 endif()

@@ -4,43 +4,55 @@ enable_language(RC)
 # One file that runs from a bare folder: no runtime DLL beside it.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
-add_library(setupcore STATIC ${SETUPINF_SOURCES}
-  ${CMAKE_SOURCE_DIR}/setup/setupinf/SetupinfWin32.cpp)
-target_include_directories(setupcore PUBLIC ${CMAKE_SOURCE_DIR}/setup/setupinf)
+add_library(setupcore STATIC ${SETUP_PURE_SOURCES} ${SETUP_WIN32_LAYER})
+target_include_directories(setupcore PUBLIC ${SETUP_INCLUDE_DIRS})
 target_compile_options(setupcore PRIVATE ${SETUP_WARNINGS})
 
-add_executable(setup WIN32
-  ${CMAKE_SOURCE_DIR}/setup/shell/Shell.cpp
-  ${CMAKE_SOURCE_DIR}/setup/shell/SetupMsg.cpp
-  ${CMAKE_SOURCE_DIR}/setup/resources/setup.rc)
-set_target_properties(setup PROPERTIES OUTPUT_NAME SETUP SUFFIX .EXE)
-target_include_directories(setup PRIVATE
-  ${CMAKE_SOURCE_DIR}/setup/shell ${CMAKE_SOURCE_DIR}/setup/resources)
+# Everything of SETUP.EXE but its resources, so test programs can link it.
+add_library(setupwin STATIC ${SETUP_WIN32_SOURCES})
+target_compile_options(setupwin PRIVATE ${SETUP_WARNINGS})
+target_link_libraries(setupwin PUBLIC setupcore ${SETUP_WIN32_LIBS})
+
+add_executable(setup WIN32 ${SETUP_MAIN_SOURCES} ${SETUP_RC_SOURCES})
+set_target_properties(setup PROPERTIES OUTPUT_NAME SETUP SUFFIX .EXE LINKER_LANGUAGE CXX)
+target_include_directories(setup PRIVATE ${SETUP_INCLUDE_DIRS})
 target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${SETUP_WARNINGS}>)
-target_link_libraries(setup setupcore shlwapi)
+target_link_libraries(setup setupwin)
 target_link_options(setup PRIVATE ${STATIC_RUNTIME})
 
 add_executable(setupinf-check
   ${CMAKE_SOURCE_DIR}/tools/setupinf-check/main.cpp
   ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp)
 target_compile_options(setupinf-check PRIVATE ${SETUP_WARNINGS})
-target_link_libraries(setupinf-check setupcore)
+target_link_libraries(setupinf-check setupwin)
 target_link_options(setupinf-check PRIVATE ${STATIC_RUNTIME})
 
 # Win32 tests: GoogleTest programs run by scripts/wine-test.sh, which fails
-# unless the program really ran and reported passing tests.
-file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
-add_executable(win32_tests ${WIN32_TEST_SOURCES})
-target_include_directories(win32_tests PRIVATE
-  ${CMAKE_SOURCE_DIR}/setup/resources ${CMAKE_SOURCE_DIR}/tools/setupinf-check)
-target_compile_options(win32_tests PRIVATE ${SETUP_WARNINGS})
-target_link_libraries(win32_tests setupcore gtest gtest_main)
-target_link_options(win32_tests PRIVATE ${STATIC_RUNTIME})
-add_dependencies(win32_tests setup)
+# unless the program really ran and reported passing tests. Every
+# tests/win32/*.cpp goes into win32_tests; a test that needs a program of
+# its own adds it in a tests/win32/*.cmake file.
+function(add_wine_gtest name)
+  add_executable(${name} ${ARGN})
+  target_include_directories(${name} PRIVATE ${SETUP_INCLUDE_DIRS}
+    ${CMAKE_SOURCE_DIR}/tests/win32 ${CMAKE_SOURCE_DIR}/tools/setupinf-check)
+  target_compile_options(${name} PRIVATE ${SETUP_WARNINGS})
+  target_link_libraries(${name} setupwin gtest gtest_main)
+  target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
+  add_dependencies(${name} setup)
+  add_test(NAME win32.${name}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-test.sh $<TARGET_FILE:${name}>)
+  set_tests_properties(win32.${name} PROPERTIES TIMEOUT 300)
+endfunction()
 
-add_test(NAME win32.tests
-  COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-test.sh $<TARGET_FILE:win32_tests>)
+file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+add_wine_gtest(win32_tests ${WIN32_TEST_SOURCES})
+
+file(GLOB WIN32_TEST_FRAGMENTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cmake)
+foreach(fragment ${WIN32_TEST_FRAGMENTS})
+  include(${fragment})
+endforeach()
+
 add_test(NAME win32.checker_matches_host
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-parity.sh
           $<TARGET_FILE:setupinf-check> ${CMAKE_SOURCE_DIR}/tests/data)
-set_tests_properties(win32.tests win32.checker_matches_host PROPERTIES TIMEOUT 300)
+set_tests_properties(win32.checker_matches_host PROPERTIES TIMEOUT 300)

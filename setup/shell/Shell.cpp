@@ -1,6 +1,7 @@
 /*
- * Shell.cpp - the entry: finds the program's folder and reads SETUP.INF
- * from it, reporting a script that cannot be read.
+ * Shell.cpp - start-up: finds the program's folder and reads SETUP.INF
+ * from it, reporting a script that cannot be read; the program's globals
+ * and customisation hooks.
  */
 #include <windows.h>
 #include <stdio.h>
@@ -13,8 +14,9 @@ char szSourceDir[128];
 char szDestDir[128];
 char szTitle[128];
 
-int SetupInitHook(HINSTANCE)
+int SetupInitHook(HINSTANCE hInstance)
 {
+    (void)hInstance;
     return 1;
 }
 
@@ -34,7 +36,7 @@ static void GetSourceDir(HINSTANCE hInstance)
     StoreText(szSourceDir, sizeof(szSourceDir), szPath);
 }
 
-static BOOL InitInstance(HINSTANCE hInstance)
+BOOL InitInstance(HINSTANCE hInstance)
 {
     char szScript[100];
 
@@ -55,14 +57,4 @@ static BOOL InitInstance(HINSTANCE hInstance)
     }
     theSetupInf.GetAppName(szTitle);
     return TRUE;
-}
-
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
-{
-    if (!SetupInitHook(hInstance))
-        return 0;
-    if (hPrevInstance)
-        return 0;
-    InitInstance(hInstance);
-    return 0;
 }
