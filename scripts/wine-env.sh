@@ -40,6 +40,15 @@ wine_prefix_init() {
   touch "$WINEPREFIX/.configured"
 }
 
+# Whether this prefix's desktop process runs (other prefixes may have theirs).
+wine_desktop_running() {
+  local p
+  for p in $(pgrep -f 'explorer.exe /desktop'); do
+    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+
 wine_session_start() {
   mkdir -p "$WINE_STATE"
   if [ -z "${DISPLAY:-}" ] || [ -f "$WINE_STATE/xvfb.pid" ]; then
@@ -57,10 +66,10 @@ wine_session_start() {
   wine wineboot >/dev/null 2>&1 </dev/null || true
   # Wine's desktop (the virtual desktop and the PROGMAN DDE server) starts
   # with the first window; start it here so no test runner owns it.
-  if ! pgrep -f 'explorer.exe /desktop' >/dev/null; then
+  if ! wine_desktop_running; then
     (wine explorer.exe /desktop=Default,1024x768 >/dev/null 2>&1 </dev/null &)
     local j
-    for j in $(seq 100); do pgrep -f 'explorer.exe /desktop' >/dev/null && break; sleep 0.1; done
+    for j in $(seq 100); do wine_desktop_running && break; sleep 0.1; done
   fi
 }
 

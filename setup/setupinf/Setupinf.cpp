@@ -65,6 +65,17 @@ BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc)
     return bFits;
 }
 
+BOOL PathEndsInBackslash(LPCSTR lpszPath)
+{
+    BOOL bBackslash = FALSE;
+    for (LPCSTR p = lpszPath; *p; p++) {
+        bBackslash = *p == '\\';
+        if (OsIsLeadByte(*p) && p[1])
+            p++;
+    }
+    return bBackslash;
+}
+
 /* The decimal value of an id text as the C library reads it: blanks
  * skipped, an optional sign, digits up to the first other character.
  * Clamped, so no text can overflow it. */
@@ -473,7 +484,7 @@ void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
     /* An empty folder stands for the program's folder itself. */
     pSrcDirs[ii]->GetDir(szFolder);
     size_t n = strlen(szFolder);
-    if (n > 0 && szFolder[n - 1] != '\\') {
+    if (n > 0 && !PathEndsInBackslash(szFolder)) {
         szFolder[n] = '\\';
         szFolder[n + 1] = '\0';
     }

@@ -46,6 +46,11 @@ LPSTR TrimBlanks(LPSTR lpsz);
 /* Value of the decimal digits at the start of lpsz, modulo 65536. */
 WORD StrToWord(LPCSTR lpsz);
 
+/* TRUE when the text's last character is a backslash. Double-byte
+ * characters are stepped over whole: in code page 936 a trail byte may
+ * have the value of a backslash without being one. */
+BOOL PathEndsInBackslash(LPCSTR lpszPath);
+
 /* Copies lpszSrc into a field of cchField characters, cutting it if need
  * be. Returns TRUE when the whole text fitted. */
 BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc);

@@ -1,7 +1,8 @@
 /*
  * SetupinfHost.cpp - the script reader's platform operations on a POSIX
  * host, for the Linux build, its tests and the script checker. Paths may
- * use backslashes as the script does; they are read as slashes. Listings
+ * use backslashes as the script does; they are read as slashes. Texts are
+ * taken as code page 936 (GBK), the program's own code page. Listings
  * come back sorted by name so that results do not depend on the file
  * system's order.
  */
@@ -21,10 +22,21 @@ static std::string strProgramFolder;
 /* Set by tests to make the next block allocations fail. */
 int nHostFailAllocs;
 
+BOOL OsIsLeadByte(char c)
+{
+    unsigned char b = (unsigned char)c;
+    return b >= 0x81 && b <= 0xFE;
+}
+
 static std::string HostPath(LPCSTR lpszPath)
 {
     std::string s(lpszPath);
-    std::replace(s.begin(), s.end(), '\\', '/');
+    for (size_t i = 0; i < s.size(); i++) {
+        if (OsIsLeadByte(s[i]) && i + 1 < s.size())
+            i++;
+        else if (s[i] == '\\')
+            s[i] = '/';
+    }
     return s;
 }
 

@@ -17,6 +17,10 @@ typedef struct tagOSFIND {
     DWORD dwAttributes;            /* FILE_ATTRIBUTE_DIRECTORY for folders */
 } OSFIND;
 
+/* TRUE when c is the lead byte of a double-byte character in the ANSI
+ * code page. */
+BOOL OsIsLeadByte(char c);
+
 /* A zero-filled block of cb bytes, or NULL. Release with OsFreeBlock. */
 LPSTR OsAllocBlock(UINT cb);
 void  OsFreeBlock(LPSTR lpBlock);

@@ -143,3 +143,16 @@ TEST_F(ReaderTest, GroupAndItemAccessorsHandOutTheirPartsInOrder)
     EXPECT_STREQ(szDescription, "My App, v2");
     EXPECT_STREQ(szSpec, "xSxapp.exe");
 }
+
+TEST(TextHelpers, PathEndsInBackslashStepsOverDoubleByteCharacters)
+{
+    EXPECT_FALSE(PathEndsInBackslash(""));
+    EXPECT_TRUE(PathEndsInBackslash("\\"));
+    EXPECT_TRUE(PathEndsInBackslash("a\\b\\"));
+    EXPECT_FALSE(PathEndsInBackslash("a\\b"));
+    /* 0x81 0x5C is one character whose trail byte has a backslash's value. */
+    EXPECT_FALSE(PathEndsInBackslash("dir\x81\x5C"));
+    EXPECT_TRUE(PathEndsInBackslash("dir\x81\x5C\\"));
+    EXPECT_TRUE(PathEndsInBackslash("\x81\\\\"));     /* lead byte, trail 0x5C, then a real one */
+    EXPECT_FALSE(PathEndsInBackslash("x\x81"));       /* a lone lead byte at the end */
+}

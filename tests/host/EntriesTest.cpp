@@ -197,3 +197,12 @@ TEST_F(ReaderTest, WildcardsStopAtTheFileCapacity)
     EXPECT_EQ(FileText(999), "f119|1:f119|1:f119");
     EXPECT_EQ(Checks(), std::vector<std::string>(10, "uNumFiles < MAXFILE"));
 }
+
+TEST_F(ReaderTest, WildcardFolderEndingInADoubleByteCharacterGetsItsBackslash)
+{
+    /* The folder's last character is 0x81 0x5C; its trail byte is no backslash. */
+    MakeFile("w\x81\x5C/f.txt");
+    ASSERT_EQ(Load("[SrcDirs]\r\n1=w\x81\x5C\r\n[Files]\r\n*1-1,\r\n[End]\r\n"), 0u);
+    ASSERT_EQ(view.NumFiles(), 1u);
+    EXPECT_EQ(FileText(0), "f.txt|1:f.txt|1:f.txt");
+}

@@ -225,3 +225,14 @@ TEST_F(Win32Reader, ResultCodesAndLongPaths)
     Write("BAD.INF", "[App]\r\n[Bogus]\r\n[End]\r\n");
     EXPECT_EQ(bad.Load((dir + "BAD.INF").c_str(), NULL), 3u);
 }
+
+TEST_F(Win32Reader, WildcardFolderEndingInATrailByteLikeABackslash)
+{
+    /* 0x81 0x5C is one code page 936 character. */
+    Write("w\x81\x5C\\f.txt", "f");
+    Write("SETUP.INF", "[SrcDirs]\r\n1=" + rel + "w\x81\x5C\r\n[Files]\r\n*1-1,\r\n[End]\r\n");
+    CSetupInf inf;
+    ASSERT_EQ(inf.Load((dir + "SETUP.INF").c_str(), NULL), 0u);
+    ASSERT_EQ(inf.GetNumFiles(), 1u);
+    EXPECT_TRUE(IsDBCSLeadByte(0x81));
+}
