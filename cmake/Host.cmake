@@ -13,7 +13,8 @@ add_setup_core(setupcore_asan ${SANITIZE_FLAGS})
 
 include(GoogleTest)
 file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cpp)
-set(HOST_TEST_SUPPORT ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp)
+set(HOST_TEST_SUPPORT ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfCheck.cpp)
 
 add_executable(host_tests ${HOST_TEST_SOURCES} ${HOST_TEST_SUPPORT})
 target_include_directories(host_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools/setupinf-check)
@@ -29,7 +30,8 @@ gtest_discover_tests(host_tests_asan TEST_PREFIX "asan." PROPERTIES TIMEOUT 120)
 
 add_executable(setupinf-check
   ${CMAKE_SOURCE_DIR}/tools/setupinf-check/main.cpp
-  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp)
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfCheck.cpp)
 target_compile_options(setupinf-check PRIVATE ${SETUP_WARNINGS})
 target_link_libraries(setupinf-check setupcore)
 
@@ -56,3 +58,10 @@ if(CLANGXX)
     COMMENT "Building the libFuzzer target with clang")
   add_custom_target(fuzz_target ALL DEPENDS ${CMAKE_BINARY_DIR}/fuzz_setupinf)
 endif()
+
+# The generator of the program's pictures; its output is committed in
+# setup/resources, and the test keeps the two in step.
+add_executable(bmpgen ${CMAKE_SOURCE_DIR}/tools/bmpgen/bmpgen.cpp)
+target_compile_options(bmpgen PRIVATE ${SETUP_WARNINGS})
+add_test(NAME host.bitmaps_match_generator
+  COMMAND bmpgen --compare ${CMAKE_SOURCE_DIR}/setup/resources)

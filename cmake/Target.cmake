@@ -22,7 +22,8 @@ target_link_options(setup PRIVATE ${STATIC_RUNTIME})
 
 add_executable(setupinf-check
   ${CMAKE_SOURCE_DIR}/tools/setupinf-check/main.cpp
-  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp)
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfCheck.cpp)
 target_compile_options(setupinf-check PRIVATE ${SETUP_WARNINGS})
 target_link_libraries(setupinf-check setupwin)
 target_link_options(setupinf-check PRIVATE ${STATIC_RUNTIME})
@@ -31,10 +32,21 @@ target_link_options(setupinf-check PRIVATE ${STATIC_RUNTIME})
 # unless the program really ran and reported passing tests. Every
 # tests/win32/*.cpp goes into win32_tests; a test that needs a program of
 # its own adds it in a tests/win32/*.cmake file.
+# Compressed files for the copy tests, made once by the real compressor.
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/lzfixtures/BIG.DAT
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-lz-fixtures.sh ${CMAKE_BINARY_DIR}/lzfixtures
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-lz-fixtures.sh
+  COMMENT "Making the compressed test files")
+add_custom_target(lzfixtures ALL DEPENDS ${CMAKE_BINARY_DIR}/lzfixtures/BIG.DAT)
+
+set(WIN32_DRIVER_SOURCES ${CMAKE_SOURCE_DIR}/tests/win32/driver/SetupDriver.cpp)
+
 function(add_wine_gtest name)
-  add_executable(${name} ${ARGN})
+  add_executable(${name} ${ARGN} ${WIN32_DRIVER_SOURCES})
   target_include_directories(${name} PRIVATE ${SETUP_INCLUDE_DIRS}
-    ${CMAKE_SOURCE_DIR}/tests/win32 ${CMAKE_SOURCE_DIR}/tools/setupinf-check)
+    ${CMAKE_SOURCE_DIR}/tests/win32 ${CMAKE_SOURCE_DIR}/tests/win32/driver
+    ${CMAKE_SOURCE_DIR}/tools/setupinf-check)
   target_compile_options(${name} PRIVATE ${SETUP_WARNINGS})
   target_link_libraries(${name} setupwin gtest gtest_main)
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
@@ -56,3 +68,9 @@ add_test(NAME win32.checker_matches_host
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-parity.sh
           $<TARGET_FILE:setupinf-check> ${CMAKE_SOURCE_DIR}/tests/data)
 set_tests_properties(win32.checker_matches_host PROPERTIES TIMEOUT 300)
+
+# The copy step's benchmark driver (bench/copy-bench.sh runs it).
+add_executable(copy_bench ${CMAKE_SOURCE_DIR}/bench/copy_bench.cpp ${WIN32_DRIVER_SOURCES})
+target_include_directories(copy_bench PRIVATE ${SETUP_INCLUDE_DIRS} ${CMAKE_SOURCE_DIR}/tests/win32/driver)
+target_compile_options(copy_bench PRIVATE ${SETUP_WARNINGS})
+target_link_options(copy_bench PRIVATE ${STATIC_RUNTIME})

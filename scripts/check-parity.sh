@@ -1,25 +1,42 @@
 #!/usr/bin/env bash
 # check-parity.sh CHECKER.EXE DATA_DIR - the cross-built setupinf-check.exe
-# under Wine must print the same JSON and exit code as the host checker for
-# every DATA_DIR/*/SETUP.INF: one reader, two platform layers.
+# under Wine must print the same as the host checker, and exit with the same
+# code, for every DATA_DIR/*/SETUP.INF: the JSON database and the findings
+# list. One reader, two platform layers. The demo distribution must also
+# check clean under Wine.
 set -u
-exe=$1
+exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 data=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 host=${HOST_CHECK:-$root/build/host/setupinf-check}
 [ -x "$host" ] || { echo "check-parity: no host checker at $host" >&2; exit 1; }
 source "$root/scripts/wine-env.sh"
 n=0; bad=0
-for inf in "$data"/*/SETUP.INF; do
-  want=$("$host" --json "$inf"); want_rc=$?
-  got=$("$root/scripts/wine-run.sh" "$exe" --json "$(winepath -w "$inf" 2>/dev/null)"); got_rc=$?
+
+# compare WHAT DIR ARGS...: runs both checkers in DIR on SETUP.INF.
+compare() {
+  local what=$1 dir=$2; shift 2
+  local want got want_rc got_rc
+  want=$(cd "$dir" && "$host" "$@" SETUP.INF); want_rc=$?
+  got=$(cd "$dir" && "$root/scripts/wine-run.sh" "$exe" "$@" SETUP.INF); got_rc=$?
   got=${got//$'\r'/}
   n=$((n + 1))
   if [ "$want" != "$got" ] || [ "$want_rc" != "$got_rc" ]; then
-    echo "check-parity: $inf differs (host rc $want_rc, wine rc $got_rc)"
+    echo "check-parity: $dir $what differs (host rc $want_rc, wine rc $got_rc)"
     echo "  host: $want"; echo "  wine: $got"
     bad=$((bad + 1))
   fi
+}
+
+for inf in "$data"/*/SETUP.INF; do
+  compare json "$(dirname "$inf")" --json
+  compare findings "$(dirname "$inf")"
 done
-echo "check-parity: $n scripts, $bad differ"
+compare findings "$root/demo"
+demo=$(cd "$root/demo" && "$root/scripts/wine-run.sh" "$exe" SETUP.INF); demo_rc=$?
+if [ "$demo_rc" != 0 ]; then
+  echo "check-parity: the demo does not check clean under Wine (rc $demo_rc): $demo"
+  bad=$((bad + 1))
+fi
+echo "check-parity: $n runs, $bad differ"
 [ "$n" -gt 0 ] && [ "$bad" -eq 0 ]

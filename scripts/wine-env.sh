@@ -17,7 +17,10 @@ export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 
 WINE_STATE=$BUILD_WIN/wine-session
-[ -z "${DISPLAY:-}" ] && [ -f "$WINE_STATE/display" ] && export DISPLAY=$(cat "$WINE_STATE/display")
+# A display of the user's own is used as it is; otherwise the session's Xvfb.
+WINE_USER_DISPLAY=${WINE_USER_DISPLAY-${DISPLAY:-}}
+export WINE_USER_DISPLAY
+[ -z "$WINE_USER_DISPLAY" ] && [ -f "$WINE_STATE/display" ] && export DISPLAY=$(cat "$WINE_STATE/display")
 
 wine_prefix_init() {
   [ -f "$WINEPREFIX/.configured" ] && return 0
@@ -50,8 +53,11 @@ wine_desktop_running() {
 }
 
 wine_session_start() {
+  # A session left over (a run that was killed) is ended first: its desktop
+  # belongs to a display that may be gone.
+  wine_session_stop
   mkdir -p "$WINE_STATE"
-  if [ -z "${DISPLAY:-}" ] || [ -f "$WINE_STATE/xvfb.pid" ]; then
+  if [ -z "$WINE_USER_DISPLAY" ]; then
     local n=91
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
@@ -61,6 +67,16 @@ wine_session_start() {
     local i
     for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
+  # Drive letters for tests that start from a drive root or type another
+  # drive: D: and R: are empty folders of the build, fresh each session.
+  local letter
+  for letter in d r; do
+    rm -rf "$BUILD_WIN/drive-$letter"
+    mkdir -p "$BUILD_WIN/drive-$letter"
+    ln -sfn "$BUILD_WIN/drive-$letter" "$WINEPREFIX/dosdevices/$letter:"
+  done
+  # Q: names a folder that does not exist: a drive without a medium.
+  ln -sfn "$BUILD_WIN/no-medium" "$WINEPREFIX/dosdevices/q:"
   # Wine's background processes must not inherit a test runner's pipes.
   wineserver -p >/dev/null 2>&1 || true   # already running is fine
   wine wineboot >/dev/null 2>&1 </dev/null || true
@@ -75,8 +91,11 @@ wine_session_start() {
 
 wine_session_stop() {
   wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   if [ -f "$WINE_STATE/xvfb.pid" ]; then
     kill "$(cat "$WINE_STATE/xvfb.pid")" 2>/dev/null || true
     rm -f "$WINE_STATE/xvfb.pid" "$WINE_STATE/display"
   fi
+  [ -z "$WINE_USER_DISPLAY" ] && unset DISPLAY
+  return 0
 }

@@ -193,6 +193,8 @@ CSetupInf::CSetupInf()
     memset(pDstDirs, 0, sizeof(pDstDirs));
     memset(pFiles, 0, sizeof(pFiles));
     memset(pPMItems, 0, sizeof(pPMItems));
+    pfnLineObserver = NULL;
+    lpObserverContext = NULL;
 }
 
 CSetupInf::~CSetupInf()
@@ -302,25 +304,32 @@ BOOL CSetupInf::Parse(LPSTR lpszText, HINSTANCE hInstance)
 {
     char szLine[MAXLINE];
     LPSTR lpszPos = lpszText;
+    UINT uNextLine = 1;
 
     while (nSection != SECT_END) {
         /* The text ran out before [End]: the script is incomplete. */
         if (!lpszPos)
             return FALSE;
+        UINT uLine = uNextLine++;
 
         /* A CR ends a line and the character after it is skipped unseen
          * (the LF of CR LF); an LF alone also ends a line. */
         LPSTR lpszEnd = lpszPos + strcspn(lpszPos, "\r\n");
         LPSTR lpszNext = NULL;
-        if (*lpszEnd == '\r')
+        if (*lpszEnd == '\r') {
             lpszNext = lpszEnd[1] ? lpszEnd + 2 : lpszEnd + 1;
-        else if (*lpszEnd == '\n')
+            /* A lone CR that swallows another lone CR skips a whole line. */
+            if (lpszEnd[1] == '\r' && lpszEnd[2] != '\n')
+                uNextLine++;
+        } else if (*lpszEnd == '\n')
             lpszNext = lpszEnd + 1;
         *lpszEnd = '\0';
         SETUP_CHECK(StoreText(szLine, sizeof(szLine), lpszPos));
         lpszPos = lpszNext;
 
         TrimBlanks(szLine);
+        if (pfnLineObserver)
+            pfnLineObserver(lpObserverContext, uLine, nSection, szLine);
         if (szLine[0] == '[') {
             nSection = SECT_NONE;
             UINT i;

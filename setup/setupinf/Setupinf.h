@@ -40,6 +40,12 @@
 #define LOAD_CANTOPEN  2
 #define LOAD_REJECTED  3
 
+/* Watches the reader line by line, for tools such as the script checker.
+ * Called for every line Parse reads, once it is trimmed and before it is
+ * acted on, with the section it is read in and its line number as an
+ * editor counts lines (CR LF, LF and a lone CR each end one). */
+typedef void (*LINEOBSERVER)(LPVOID lpContext, UINT uLine, int nSection, LPCSTR lpszLine);
+
 /* Removes leading and trailing spaces and tabs in place; returns lpsz. */
 LPSTR TrimBlanks(LPSTR lpsz);
 
@@ -125,6 +131,13 @@ public:
     const DIRENTRY *FindSrcDir(UINT uId) const;
     const DIRENTRY *FindDstDir(UINT uId) const;
 
+    /* Has Parse report each line to pfn; NULL stops it. SETUP.EXE sets none. */
+    void SetLineObserver(LINEOBSERVER pfn, LPVOID lpContext)
+    {
+        pfnLineObserver = pfn;
+        lpObserverContext = lpContext;
+    }
+
 private:
     friend class CSetupInfView;
 
@@ -152,6 +165,8 @@ private:
     DIRENTRY  *pDstDirs[MAXDIR];
     FILEENTRY *pFiles[MAXFILE];
     PMITEM    *pPMItems[MAXPMITEM];
+    LINEOBSERVER pfnLineObserver;
+    LPVOID       lpObserverContext;
 };
 
 extern CSetupInf theSetupInf;

@@ -16,8 +16,9 @@ int SetupMessageBox(HINSTANCE hInstance, HWND hwndOwner, UINT uStringId,
     szFormat[0] = '\0';
     LoadStringA(hInstance, LOWORD(uStringId), szFormat, 199);
     va_start(args, uStyle);
-    /* The bounded form of wvsprintfA: an over-long argument is cut, never
-     * written past the buffer. */
+    /* The bounded form of wvsprintfA, with the same rules: an over-long
+     * argument is cut, never written past the buffer. */
+    szMessage[0] = '\0';
     wvnsprintfA(szMessage, sizeof(szMessage), szFormat, args);
     va_end(args);
     return MessageBoxA(hwndOwner, szMessage, lpszCaption, LOWORD(uStyle));

@@ -1,60 +1,215 @@
 /*
- * Shell.cpp - start-up: finds the program's folder and reads SETUP.INF
- * from it, reporting a script that cannot be read; the program's globals
- * and customisation hooks.
+ * Shell.cpp - start-up and the backdrop window: finds the program's folder,
+ * reads SETUP.INF behind the please-wait dialog, and creates the
+ * full-screen backdrop that carries the whole installation and owns the
+ * palette, the bitmaps and the Program Manager client.
  */
 #include <windows.h>
 #include <stdio.h>
 #include "Setupinf.h"
 #include "resource.h"
 #include "Shell.h"
+#include "Dib.h"
+#include "meter.h"
+#include "Progman.h"
 
 HINSTANCE hInst;
 char szSourceDir[128];
 char szDestDir[128];
 char szTitle[128];
+HWND hwndBackdrop;
+HPALETTE hPalette;
+HBITMAP hbmBack, hbmSetup, hbmStatus;
+int cxBack, cyBack;
+int bStartPending = 1;
 
-int SetupInitHook(HINSTANCE hInstance)
+static LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+void CenterDialog(HWND hwnd)
 {
-    (void)hInstance;
-    return 1;
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    int x = (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 2;
+    SetWindowPos(hwnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-/* The folder this program was started from, with its backslash, into
- * szSourceDir; empty when the path has no backslash or does not fit. */
-static void GetSourceDir(HINSTANCE hInstance)
+static INT_PTR CALLBACK SplashDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    char szPath[MAX_PATH];
-    DWORD cch = GetModuleFileNameA(hInstance, szPath, sizeof(szPath));
-    szSourceDir[0] = '\0';
-    if (cch == 0 || cch >= sizeof(szPath))
-        return;
-    LPSTR lpszSlash = strrchr(szPath, '\\');
-    if (!lpszSlash)
-        return;
-    lpszSlash[1] = '\0';
-    StoreText(szSourceDir, sizeof(szSourceDir), szPath);
+    (void)wParam;
+    (void)lParam;
+    switch (message) {
+    case WM_INITDIALOG:
+        CenterDialog(hDlg);
+        UpdateWindow(hDlg);
+        return TRUE;
+    }
+    return FALSE;
 }
 
-BOOL InitInstance(HINSTANCE hInstance)
+/* The folder of the program file, with its backslash, into lpszFolder
+ * (MAX_PATH); empty when the path has no backslash. */
+static void GetProgramFolder(HINSTANCE hInstance, LPSTR lpszFolder)
 {
-    char szScript[100];
+    lpszFolder[0] = '\0';
+    DWORD cch = GetModuleFileNameA(hInstance, lpszFolder, MAX_PATH);
+    if (cch == 0 || cch >= MAX_PATH) {
+        lpszFolder[0] = '\0';
+        return;
+    }
+    LPSTR lpszSlash = NULL;
+    for (LPSTR p = lpszFolder; *p; p = CharNextA(p))
+        if (*p == '\\')
+            lpszSlash = p;
+    if (lpszSlash)
+        lpszSlash[1] = '\0';
+    else
+        lpszFolder[0] = '\0';
+}
 
-    hInst = hInstance;
-    GetSourceDir(hInstance);
+/* Reads the script beside the program; FALSE after telling the user. A
+ * folder that does not fit szSourceDir cannot be installed from: it is
+ * reported like a missing script, with its full path. */
+static BOOL LoadScript(HINSTANCE hInstance)
+{
+    char szFolder[MAX_PATH];
+    char szScript[MAX_PATH + 16];
+
+    GetProgramFolder(hInstance, szFolder);
+    BOOL bFits = szFolder[0] && StoreText(szSourceDir, sizeof(szSourceDir), szFolder);
+    if (!bFits)
+        szSourceDir[0] = '\0';
     lstrcpynA(szDestDir, szSourceDir, sizeof(szDestDir));
+    snprintf(szScript, sizeof(szScript), "%sSETUP.INF", szFolder);
 
-    /* A folder too long for the script path is reported like a missing
-     * script, with as much of the path as fits, never read from a cut path. */
-    int cch = snprintf(szScript, sizeof(szScript), "%sSETUP.INF", szSourceDir);
-    UINT uResult = LOAD_CANTOPEN;
-    if (cch > 0 && cch < (int)sizeof(szScript) && szSourceDir[0])
-        uResult = theSetupInf.Load(szScript, hInstance);
+    HWND hwndSplash = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_SPLASH), NULL, SplashDlgProc, 0);
+    UINT uResult = bFits ? theSetupInf.Load(szScript, hInstance) : LOAD_CANTOPEN;
+    if (hwndSplash && IsWindow(hwndSplash))
+        DestroyWindow(hwndSplash);
+
     if (uResult != LOAD_OK) {
         SetupMessageBox(hInstance, NULL, uResult == LOAD_NOMEMORY ? STR_NOMEMORY : STR_FILENOTFOUND,
                         NULL, 0, szScript);
         return FALSE;
     }
-    theSetupInf.GetAppName(szTitle);
     return TRUE;
+}
+
+BOOL InitInstance(HINSTANCE hInstance)
+{
+    hInst = hInstance;
+    if (!LoadScript(hInstance))
+        return FALSE;
+    theSetupInf.GetAppName(szTitle);
+    if (!RegisterMeterClass(hInstance))
+        return FALSE;
+
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof(wc));
+    wc.lpfnWndProc = BackdropWndProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconA(NULL, MAKEINTRESOURCEA(32514));
+    wc.hCursor = LoadCursorA(NULL, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = (HBRUSH)GetStockObject(NULL_BRUSH);
+    wc.lpszClassName = BACKDROP_CLASS;
+    RegisterClassA(&wc);
+
+    hwndBackdrop = CreateWindowA(BACKDROP_CLASS, szTitle, WS_POPUP | WS_VISIBLE, 0, 0,
+                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                 NULL, NULL, hInstance, NULL);
+    if (!hwndBackdrop)
+        return FALSE;
+    ShowWindow(hwndBackdrop, SW_SHOW);
+    UpdateWindow(hwndBackdrop);
+    return TRUE;
+}
+
+/* ---- the backdrop window ---- */
+
+static void OnBackdropCreate(HWND hwnd)
+{
+    SetFocus(hwnd);
+    hPalette = LoadBitmapPalette(hInst, "BACK");
+    hbmBack = LoadDeviceBitmap(hwnd, hInst, "BACK");
+    hbmSetup = LoadDeviceBitmap(hwnd, hInst, "SETUP");
+    hbmStatus = LoadDeviceBitmap(hwnd, hInst, "STATUS");
+    ProgmanStart();
+    BITMAP bm;
+    cxBack = cyBack = 0;
+    if (hbmBack && GetObjectA(hbmBack, sizeof(bm), &bm)) {
+        cxBack = bm.bmWidth;
+        cyBack = bm.bmHeight;
+    }
+}
+
+static void OnBackdropPaint(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    HPALETTE hOldPal = SelectPalette(hdc, hPalette, FALSE);
+    RealizePalette(hdc);
+    HDC hdcMem = CreateCompatibleDC(hdc);
+    HGDIOBJ hOldBmp = SelectObject(hdcMem, hbmBack);
+    if (cxBack && cyBack) {
+        int nCols = GetSystemMetrics(SM_CXSCREEN) / cxBack + 1;
+        int nRows = GetSystemMetrics(SM_CYSCREEN) / cyBack + 1;
+        for (int i = 0; i < nCols; i++)
+            for (int j = 0; j < nRows; j++)
+                BitBlt(hdc, i * cxBack, j * cyBack, cxBack, cyBack, hdcMem, 0, 0, SRCCOPY);
+    }
+    SelectObject(hdcMem, hOldBmp);
+    SelectPalette(hdc, hOldPal, FALSE);
+    DeleteDC(hdcMem);
+    EndPaint(hwnd, &ps);
+    if (bStartPending == 1)
+        PostMessageA(hwnd, WM_COMMAND, STEP_WELCOME, 0);
+}
+
+static void RealizeBackdropPalette(HWND hwnd)
+{
+    HDC hdc = GetDC(hwnd);
+    HPALETTE hOldPal = SelectPalette(hdc, hPalette, FALSE);
+    RealizePalette(hdc);
+    SelectPalette(hdc, hOldPal, FALSE);
+    ReleaseDC(hwnd, hdc);
+    InvalidateRect(hwnd, NULL, FALSE);
+}
+
+static void OnBackdropDestroy(void)
+{
+    DeleteObject(hPalette);
+    DeleteObject(hbmBack);
+    DeleteObject(hbmSetup);
+    DeleteObject(hbmStatus);
+    hPalette = NULL;
+    hbmBack = hbmSetup = hbmStatus = NULL;
+    ProgmanStop();
+    UnregisterMeterClass(hInst);
+    PostQuitMessage(0);
+}
+
+static LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        OnBackdropCreate(hwnd);
+        return 0;
+    case WM_PAINT:
+        OnBackdropPaint(hwnd);
+        return 0;
+    case WM_QUERYNEWPALETTE:
+        RealizeBackdropPalette(hwnd);
+        return 0;
+    case WM_PALETTECHANGED:
+        if ((HWND)wParam != hwnd)
+            RealizeBackdropPalette(hwnd);
+        return 0;
+    case WM_COMMAND:
+        RunInstallStep(hwnd, wParam);
+        return 0;
+    case WM_DESTROY:
+        OnBackdropDestroy();
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
 }

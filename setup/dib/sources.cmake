@@ -1,0 +1,5 @@
+# Bitmap resources and palettes: DIB arithmetic (pure) and the loaders.
+list(APPEND SETUP_PURE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/DibCalc.cpp)
+list(APPEND SETUP_WIN32_SOURCES ${CMAKE_CURRENT_LIST_DIR}/Dib.cpp)
+list(APPEND SETUP_WIN32_LIBS gdi32)
+list(APPEND SETUP_INCLUDE_DIRS ${CMAKE_CURRENT_LIST_DIR})

@@ -1,0 +1,123 @@
+/*
+ * Progman.cpp - the Program Manager DDE client and the program group step.
+ */
+#include <windows.h>
+#include <ddeml.h>
+#include "Setupinf.h"
+#include "Shell.h"
+#include "Progman.h"
+
+DWORD idDdeInst;
+HSZ hszProgman;
+
+/* Every connect asks for nothing particular: no country, code page,
+ * language or security. Never written. */
+static CONVCONTEXT ccProgman = { sizeof(CONVCONTEXT), 0, 0, 0, 0, 0,
+                                    { 0, SecurityAnonymous, 0, 0 } };
+
+HDDEDATA CALLBACK ProgmanCallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2,
+                                  HDDEDATA hData, ULONG_PTR dwData1, ULONG_PTR dwData2)
+{
+    (void)uType; (void)uFmt; (void)hConv; (void)hsz1; (void)hsz2;
+    (void)hData; (void)dwData1; (void)dwData2;
+    return (HDDEDATA)0;
+}
+
+int ProgmanStart(void)
+{
+    DdeInitializeA(&idDdeInst, ProgmanCallback, APPCMD_CLIENTONLY, 0);
+    hszProgman = DdeCreateStringHandleA(idDdeInst, "PROGMAN", CP_WINANSI);
+    return hszProgman != NULL;
+}
+
+void ProgmanStop(void)
+{
+    if (!hszProgman)
+        return;
+    DdeFreeStringHandle(idDdeInst, hszProgman);
+    DdeUninitialize(idDdeInst);
+    hszProgman = NULL;
+    idDdeInst = 0;
+}
+
+int ProgmanExecute(LPCSTR lpszGroup, LPCSTR lpszItemName, LPCSTR lpszItemCmdLine,
+                   int nCommand)
+{
+    char szCommand[MAXPMCMD];
+    DWORD dwResult = 0;
+    int nResult = 1;
+
+    if (!hszProgman)
+        return 0;
+    /* Built before connecting: a text that does not fit is never sent cut. */
+    if (!SETUP_CHECK(FormatProgmanCommand(szCommand, sizeof(szCommand), nCommand,
+                                          lpszGroup, lpszItemName, lpszItemCmdLine)))
+        return 0;
+
+    /* Not tested: on a null conversation the transaction fails below. */
+    HCONV hConv = DdeConnect(idDdeInst, hszProgman, hszProgman, &ccProgman);
+
+    /* Not application-owned: the library takes it with the transaction. */
+    HDDEDATA hData = DdeCreateDataHandle(idDdeInst, (LPBYTE)szCommand,
+                                         (DWORD)lstrlenA(szCommand) + 1, 0, NULL, CF_TEXT, 0);
+    if (!DdeClientTransaction((LPBYTE)hData, (DWORD)-1, hConv, NULL, 0, XTYP_EXECUTE,
+                              PMTIMEOUT, &dwResult)) {
+        DdeGetLastError(idDdeInst);     /* reading it resets it */
+        nResult = 0;
+    }
+    DdeDisconnect(hConv);
+    return nResult;
+}
+
+int ProgmanCreateGroup(LPCSTR lpszGroup)
+{
+    return ProgmanExecute(lpszGroup, NULL, NULL, PMCMD_CREATEGROUP);
+}
+
+int ProgmanShowGroup(LPCSTR lpszGroup)
+{
+    return ProgmanExecute(lpszGroup, NULL, NULL, PMCMD_SHOWGROUP);
+}
+
+int ProgmanDeleteGroup(LPCSTR lpszGroup)
+{
+    return ProgmanExecute(lpszGroup, NULL, NULL, PMCMD_DELETEGROUP);
+}
+
+int ProgmanReload(LPCSTR lpszGroup)
+{
+    return ProgmanExecute(lpszGroup, NULL, NULL, PMCMD_RELOAD);
+}
+
+int ProgmanAddItem(LPCSTR lpszGroup, LPCSTR lpszItemName, LPCSTR lpszItemCmdLine)
+{
+    return ProgmanExecute(lpszGroup, lpszItemName, lpszItemCmdLine, PMCMD_ADDITEM);
+}
+
+int ProgmanDeleteItem(LPCSTR lpszGroup, LPCSTR lpszItemName)
+{
+    return ProgmanExecute(lpszGroup, lpszItemName, NULL, PMCMD_DELETEITEM);
+}
+
+int BuildProgramGroup(HWND hwnd)
+{
+    char szFirst[MAXTEXT], szGroup[MAXTEXT];
+    char szDescription[MAXTEXT], szItemSpec[MAXTEXT];
+    char szCmdPath[MAXPMPATH];
+
+    (void)hwnd;     /* the step shows nothing */
+    theSetupInf.GetDefPMGroup(szFirst, szGroup);
+    ProgmanCreateGroup(szGroup);
+    ProgmanShowGroup(szGroup);
+    for (UINT i = 0; i < theSetupInf.GetNumPMItems(); i++) {
+        theSetupInf.GetPMItem(i, szDescription, szItemSpec);
+        /* Both folders and the specification come from 128-character
+         * fields, so the path always fits; never send a cut one. */
+        if (!SETUP_CHECK(MakeItemCommandPath(szCmdPath, sizeof(szCmdPath), szItemSpec,
+                                             szSourceDir, szDestDir)))
+            continue;
+        ProgmanDeleteItem(szGroup, szDescription);
+        ProgmanAddItem(szGroup, szDescription, szCmdPath);
+    }
+    return 1;
+}

@@ -1,0 +1,4 @@
+# Program Manager DDE client and the program group step.
+list(APPEND SETUP_PURE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ProgmanText.cpp)
+list(APPEND SETUP_WIN32_SOURCES ${CMAKE_CURRENT_LIST_DIR}/Progman.cpp)
+list(APPEND SETUP_INCLUDE_DIRS ${CMAKE_CURRENT_LIST_DIR})

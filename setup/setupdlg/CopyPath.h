@@ -1,0 +1,20 @@
+/*
+ * CopyPath.h - joining the folders and names of the copy step, bounded:
+ * a text that would not fit is refused, never cut.
+ */
+#ifndef COPYPATH_H
+#define COPYPATH_H
+
+#include "Setupinf.h"
+
+#define MAXCOPYPATH 128     /* every composed folder, path and label */
+
+/* lpszFirst followed directly by lpszSecond ("c:\app\" and "data" give
+ * "c:\app\data"). FALSE, and lpszOut empty, when it would not fit. */
+BOOL JoinText(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond);
+
+/* A folder and a file name, with a backslash between them only where the
+ * folder lacks one. FALSE, and lpszOut empty, when it would not fit. */
+BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName);
+
+#endif

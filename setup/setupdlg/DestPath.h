@@ -1,0 +1,60 @@
+/*
+ * DestPath.h - the path rules of the destination folder dialog, free of
+ * window calls. Paths are code page 936 texts: double-byte characters are
+ * stepped over whole, so a trail byte is never taken for a backslash or a
+ * letter.
+ */
+#ifndef DESTPATH_H
+#define DESTPATH_H
+
+#include "Setupinf.h"
+
+#define MAXPATHTEXT 128     /* szPath and the dialog's work buffers */
+
+/* Lower-cases the letters A to Z in place; every other byte stays. */
+void LowerPath(LPSTR lpszPath);
+
+/* Removes one trailing backslash, if there is one. */
+void RemoveTrailingBackslash(LPSTR lpszPath);
+
+/* Position of the last backslash, or -1. */
+int LastBackslash(LPCSTR lpszPath);
+
+/* The working path from the script's default folder: copied, one
+ * trailing backslash removed, lower-cased. */
+void DefDirToPath(LPCSTR lpszDefDir, LPSTR lpszPath);
+
+/* Puts a path that lacks a drive letter and colon on the root of drive
+ * chDrive ("apps\demo" gives "c:\apps\demo"). FALSE when the result
+ * had to be cut to the limit. */
+BOOL PutOnDrive(LPSTR lpszPath, char chDrive);
+
+/* The folder to list for a working path (up to and with its last
+ * backslash; the path and a backslash when it has none, a drive root
+ * such as "c:") and its last component ("" for such a root). */
+void SplitWorkingPath(LPCSTR lpszPath, LPSTR lpszListed, LPSTR lpszLast);
+
+/* Replaces the last component of the path by lpszEntry ("c:\apps\demo"
+ * and "tools" give "c:\apps\tools"); a path without backslash gets one
+ * first. FALSE, and the path unchanged, when the result would not fit. */
+BOOL ReplaceLastComponent(LPSTR lpszPath, LPCSTR lpszEntry);
+
+/* Appends a backslash and lpszEntry; FALSE, unchanged, when too long. */
+BOOL AppendComponent(LPSTR lpszPath, LPCSTR lpszEntry);
+
+/* Going up from a path that ends in "\..": ends it at the backslash
+ * before the listed folder's name ("c:\apps\tools\.." gives "c:\apps",
+ * "c:\apps\.." gives "c:"). A path with no such backslash is unchanged. */
+void GoUpPath(LPSTR lpszPath);
+
+/* A typed folder the dialog refuses by name: no colon as its second
+ * character, or ending in two dots. */
+BOOL IsBadDirName(LPCSTR lpszText);
+
+/* TRUE when the free space does not exceed the space needed (both in K). */
+BOOL IsSpaceShort(UINT uNeededK, unsigned long long ullFreeK);
+
+/* "%lluK Bytes": sizes in K shown in full, never negative. */
+void FormatKBytes(LPSTR lpszBuf, UINT cchBuf, unsigned long long ullK);
+
+#endif

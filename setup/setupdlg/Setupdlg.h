@@ -1,0 +1,37 @@
+/*
+ * Setupdlg.h - the dialogs of the installation steps. Each Run function
+ * takes the backdrop window as owner and returns 1 to go on, 0 to stop.
+ */
+#ifndef SETUPDLG_H
+#define SETUPDLG_H
+
+#include <windows.h>
+
+/* Welcome picture with Install and Exit. */
+int RunWelcomeDialog(HWND hwndOwner);
+INT_PTR CALLBACK WelcomeDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+void LayoutWelcomeDlg(HWND hDlg);
+
+/* Destination folder: sets szDestDir (with its backslash) on OK. */
+int RunDestDirDialog(HWND hwndOwner);
+INT_PTR CALLBACK DestDirDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+void ListWorkingPath(HWND hDlg);
+
+/* Free space of drive chDrive's root in K; 0 when it cannot be read. */
+unsigned long long GetDiskFreeK(char chDrive);
+
+/* The copy step: progress dialog, destination folders, file copy. */
+int RunCopyStep(HWND hwndOwner);
+int CreateDestDirs(HWND hDlg);
+INT_PTR CALLBACK ProgressDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+void LayoutProgressDlg(HWND hDlg);
+int CopyFiles(HWND hDlg);
+int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, LPCSTR lpszDstName);
+
+/* Shared by the dialogs: the picture in a framed control; the queue
+ * drain of the work loops; the Cancel button as the cancel flag. */
+void PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm);
+void DrainMessageQueue(void);
+BOOL IsCancelRequested(HWND hDlg);
+
+#endif

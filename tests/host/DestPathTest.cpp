@@ -1,0 +1,159 @@
+/*
+ * DestPathTest.cpp - the destination dialog's path rules.
+ */
+#include <gtest/gtest.h>
+#include <string.h>
+#include <string>
+#include "DestPath.h"
+
+static std::string Apply(void (*fn)(LPSTR), const char *lpszIn)
+{
+    char sz[MAXPATHTEXT];
+    strcpy(sz, lpszIn);
+    fn(sz);
+    return sz;
+}
+
+TEST(DestPath, LowerPathChangesOnlyAsciiCapitalsAndKeepsDoubleByteCharacters)
+{
+    EXPECT_EQ(Apply(LowerPath, "C:\\APPS\\Demo_1[X]"), "c:\\apps\\demo_1[x]");
+    /* 0xB0 0x41 is one character whose trail byte is an 'A'. */
+    EXPECT_EQ(Apply(LowerPath, "C:\\\xB0\x41Z"), "c:\\\xB0\x41z");
+    EXPECT_EQ(Apply(LowerPath, ""), "");
+}
+
+TEST(DestPath, TrailingBackslashAndLastBackslash)
+{
+    EXPECT_EQ(Apply(RemoveTrailingBackslash, "c:\\apps\\"), "c:\\apps");
+    EXPECT_EQ(Apply(RemoveTrailingBackslash, "c:\\apps\\\\"), "c:\\apps\\");
+    EXPECT_EQ(Apply(RemoveTrailingBackslash, "c:\\"), "c:");
+    EXPECT_EQ(Apply(RemoveTrailingBackslash, "c:\\\x81\x5C"), "c:\\\x81\x5C");
+    EXPECT_EQ(LastBackslash("c:\\apps\\demo"), 7);
+    EXPECT_EQ(LastBackslash("c:"), -1);
+    EXPECT_EQ(LastBackslash("\\x"), 0);
+    EXPECT_EQ(LastBackslash("c:\\a\x81\x5C" "b"), 2);
+}
+
+TEST(DestPath, DefDirBecomesTheWorkingPath)
+{
+    char sz[MAXPATHTEXT];
+    DefDirToPath("C:\\APPS\\DEMO\\", sz);
+    EXPECT_STREQ(sz, "c:\\apps\\demo");
+    DefDirToPath("D:\\", sz);
+    EXPECT_STREQ(sz, "d:");
+    DefDirToPath("E:GAMES", sz);
+    EXPECT_STREQ(sz, "e:games");
+    std::string longDir = "C:\\" + std::string(124, 'X');
+    DefDirToPath(longDir.c_str(), sz);
+    EXPECT_EQ(std::string(sz), "c:\\" + std::string(124, 'x'));
+    DefDirToPath(std::string(140, 'Y').c_str(), sz);
+    EXPECT_EQ(strlen(sz), 127u);
+}
+
+TEST(DestPath, APathWithoutDriveGoesOnTheGivenDrivesRoot)
+{
+    const struct { const char *in, *out; } cases[] = {
+        { "apps\\demo", "c:\\apps\\demo" }, { "\\apps", "c:\\apps" }, { "", "c:" },
+        { "d:\\keep", "d:\\keep" }, { "x", "c:\\x" },
+    };
+    for (const auto &c : cases) {
+        char sz[MAXPATHTEXT];
+        strcpy(sz, c.in);
+        PutOnDrive(sz, 'c');
+        EXPECT_STREQ(sz, c.out) << c.in;
+    }
+    char sz[MAXPATHTEXT];
+    memset(sz, 'z', 127);
+    sz[127] = '\0';
+    PutOnDrive(sz, 'c');
+    EXPECT_EQ(strlen(sz), 127u);
+}
+
+TEST(DestPath, SplitGivesTheListedFolderAndTheLastComponent)
+{
+    char szListed[MAXPATHTEXT], szLast[MAXPATHTEXT];
+    SplitWorkingPath("c:\\apps\\demo", szListed, szLast);
+    EXPECT_STREQ(szListed, "c:\\apps\\");
+    EXPECT_STREQ(szLast, "demo");
+    SplitWorkingPath("c:\\apps", szListed, szLast);
+    EXPECT_STREQ(szListed, "c:\\");
+    EXPECT_STREQ(szLast, "apps");
+    SplitWorkingPath("c:", szListed, szLast);
+    EXPECT_STREQ(szListed, "c:\\");
+    EXPECT_STREQ(szLast, "");
+}
+
+TEST(DestPath, ClickingReplacesTheLastComponentWithinTheLimit)
+{
+    char sz[MAXPATHTEXT];
+    strcpy(sz, "c:\\apps\\demo");
+    EXPECT_TRUE(ReplaceLastComponent(sz, "tools"));
+    EXPECT_STREQ(sz, "c:\\apps\\tools");
+    EXPECT_TRUE(ReplaceLastComponent(sz, ".."));
+    EXPECT_STREQ(sz, "c:\\apps\\..");
+    strcpy(sz, "c:");
+    EXPECT_TRUE(ReplaceLastComponent(sz, "tools"));
+    EXPECT_STREQ(sz, "c:\\tools");
+
+    std::string base = "c:\\" + std::string(120, 'p') + "\\x";
+    strcpy(sz, base.c_str());
+    EXPECT_TRUE(ReplaceLastComponent(sz, "abc"));     /* 124 + 3 = 127 */
+    EXPECT_EQ(strlen(sz), 127u);
+    strcpy(sz, base.c_str());
+    EXPECT_FALSE(ReplaceLastComponent(sz, "abcd"));   /* would be 128 */
+    EXPECT_EQ(std::string(sz), base);
+}
+
+TEST(DestPath, EnteringAppendsWithinTheLimit)
+{
+    char sz[MAXPATHTEXT];
+    strcpy(sz, "c:\\apps\\tools");
+    EXPECT_TRUE(AppendComponent(sz, ".."));
+    EXPECT_STREQ(sz, "c:\\apps\\tools\\..");
+    std::string base(125, 'q');
+    strcpy(sz, base.c_str());
+    EXPECT_TRUE(AppendComponent(sz, "r"));            /* 127 */
+    strcpy(sz, base.c_str());
+    EXPECT_FALSE(AppendComponent(sz, "rs"));
+    EXPECT_EQ(std::string(sz), base);
+}
+
+TEST(DestPath, GoingUpEndsAtTheListedFoldersParent)
+{
+    EXPECT_EQ(Apply(GoUpPath, "c:\\apps\\tools\\.."), "c:\\apps");
+    EXPECT_EQ(Apply(GoUpPath, "c:\\apps\\.."), "c:");
+    EXPECT_EQ(Apply(GoUpPath, "c:\\.."), "c:\\..");   /* nothing above a root */
+    EXPECT_EQ(Apply(GoUpPath, "c:\\\x81\x5C\\.."), "c:");
+    EXPECT_EQ(Apply(GoUpPath, ".."), "..");
+}
+
+TEST(DestPath, BadNamesAndTheSpaceComparison)
+{
+    const char *aBad[] = { "games", "\\games", "d", "c:\\games\\..", "c:\\games..", "1", ":" };
+    for (const char *p : aBad)
+        EXPECT_TRUE(IsBadDirName(p)) << p;
+    const char *aGood[] = { "c:", "d:\\games", "c:\\a.b", "c:.", "z:\\x\\.y" };
+    for (const char *p : aGood)
+        EXPECT_FALSE(IsBadDirName(p)) << p;
+
+    EXPECT_TRUE(IsSpaceShort(2048, 2048));
+    EXPECT_FALSE(IsSpaceShort(2048, 2049));
+    EXPECT_TRUE(IsSpaceShort(0, 0));
+    EXPECT_FALSE(IsSpaceShort(65535, 5242880ULL));
+    EXPECT_FALSE(IsSpaceShort(10, 0x100000000ULL + 5));   /* no wrap at 4 G K */
+}
+
+TEST(DestPath, SizesAreShownInFull)
+{
+    char sz[MAXPATHTEXT];
+    FormatKBytes(sz, sizeof(sz), 2048);
+    EXPECT_STREQ(sz, "2048K Bytes");
+    FormatKBytes(sz, sizeof(sz), 5242880ULL);
+    EXPECT_STREQ(sz, "5242880K Bytes");
+    FormatKBytes(sz, sizeof(sz), 3000000000ULL);
+    EXPECT_STREQ(sz, "3000000000K Bytes");
+    char szSmall[6];
+    memset(szSmall, 0xA5, sizeof(szSmall));
+    FormatKBytes(szSmall, sizeof(szSmall), 123456);
+    EXPECT_STREQ(szSmall, "12345");
+}

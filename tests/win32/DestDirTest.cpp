@@ -1,0 +1,244 @@
+/*
+ * DestDirTest.cpp - the destination folder dialog driven as a user would;
+ * the chosen folder is checked by where the copy step then writes.
+ */
+#include <windows.h>
+#include <gtest/gtest.h>
+#include "SetupDriver.h"
+#include "resource.h"
+
+static const char *kApp = "DestTest";
+
+static std::string Script(const std::string &defDir, unsigned uSpace)
+{
+    return "[App]\r\nAppName=DestTest\r\nDefDir=" + defDir + "\r\nSpaceNeeded=" + std::to_string(uSpace) +
+           "\r\nDefPMGroup=,KsDestTest\r\nInstallToHD=Yes\r\n"
+           "[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n[Files]\r\nReadme,1:README.TXT,1:README.TXT,\r\n[End]\r\n";
+}
+
+static std::string Field(HWND hDlg)
+{
+    return WindowText(GetDlgItem(hDlg, IDC_PATH));
+}
+
+static int IndexOf(const std::vector<std::string> &items, const std::string &text)
+{
+    for (size_t i = 0; i < items.size(); i++)
+        if (items[i] == text)
+            return (int)i;
+    return -1;
+}
+
+class DestDir : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateDirectoryA("C:\\apps", NULL);
+        CreateDirectoryA("C:\\apps\\tools", NULL);
+        CreateDirectoryA("C:\\apps\\other", NULL);
+    }
+    /* Starts the program and presses Install: the destination dialog. */
+    HWND Open(const std::string &defDir = "C:\\APPS\\DEMO\\", unsigned uSpace = 2048)
+    {
+        run.WriteScript(Script(defDir, uSpace));
+        run.WriteFile("README.TXT", "readme\r\n");
+        if (!run.Start())
+            return NULL;
+        HWND hWelcome = run.WaitWindow("#32770", kApp);
+        if (!hWelcome)
+            return NULL;
+        PressButton(hWelcome, IDOK);
+        return run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
+    }
+    /* OK with the field's text; the box that answers, or NULL. */
+    HWND OkWith(HWND hDlg, const std::string &text, DWORD dwMs = DRIVER_TIMEOUT)
+    {
+        TypeText(hDlg, IDC_PATH, text);
+        PressButton(hDlg, IDOK);
+        return run.WaitMessageBox(dwMs);
+    }
+    /* After a successful OK: the copy, the group, the final message. */
+    void ExpectInstalledTo(const std::string &folder)
+    {
+        HWND hwndBox = run.WaitMessageBox(20000);
+        ASSERT_NE(hwndBox, (HWND)NULL);
+        EXPECT_EQ(BoxText(hwndBox), Gbk(L"软件安装成功!"));
+        PressButton(hwndBox, IDOK);
+        EXPECT_EQ(run.WaitExit(), 0u);
+        EXPECT_NE(GetFileAttributesA((folder + "README.TXT").c_str()), INVALID_FILE_ATTRIBUTES)
+            << folder;
+    }
+    SetupRun run;
+};
+
+TEST_F(DestDir, StartsAtTheDefaultFolderWithSpaceAndDrive)
+{
+    HWND hDlg = Open();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    EXPECT_EQ(Field(hDlg), "c:\\apps\\demo");
+    std::vector<std::string> items = ListItems(GetDlgItem(hDlg, IDC_DIRLIST));
+    EXPECT_GE(IndexOf(items, "[tools]"), 0);
+    EXPECT_GE(IndexOf(items, "[other]"), 0);
+    EXPECT_GE(IndexOf(items, "[..]"), 0);
+    int nDemo = IndexOf(items, "demo");
+    ASSERT_GE(nDemo, 0);
+    EXPECT_EQ(ListSelection(GetDlgItem(hDlg, IDC_DIRLIST)), nDemo);
+    EXPECT_EQ(WindowText(GetDlgItem(hDlg, IDC_SPACENEEDED)), "2048K Bytes");
+
+    HWND hwndDrives = GetDlgItem(hDlg, IDC_DRIVES);
+    std::vector<std::string> drives = ListItems(hwndDrives);
+    EXPECT_EQ(ListSelection(hwndDrives), IndexOf(drives, "[-c-]"));
+    DWORD dwSpc = 0, dwBps = 0, dwFree = 0, dwTotal = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", &dwSpc, &dwBps, &dwFree, &dwTotal));
+    unsigned long long ullK = (unsigned long long)dwFree * dwBps * dwSpc / 1024;
+    std::string shown = WindowText(GetDlgItem(hDlg, IDC_FREESPACE));
+    unsigned long long ullShown = strtoull(shown.c_str(), NULL, 10);
+    EXPECT_EQ(shown.substr(shown.size() - 7), "K Bytes");
+    EXPECT_LT(ullShown > ullK ? ullShown - ullK : ullK - ullShown, 10240u) << shown << " vs " << ullK;
+
+    RECT rc = WindowRect(hDlg);
+    EXPECT_EQ(rc.left, (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2);
+    EXPECT_EQ(rc.top, (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 2);
+    EXPECT_TRUE(SaveScreenshot("destdir"));
+}
+
+TEST_F(DestDir, TypedFolderIsCreatedAndBecomesTheDestination)
+{
+    HWND hDlg = Open();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    EXPECT_EQ(OkWith(hDlg, "D:\\Games\\", 0), (HWND)NULL);
+    ExpectInstalledTo("D:\\games\\");
+}
+
+TEST_F(DestDir, DriveRootIsAccepted)
+{
+    HWND hDlg = Open();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    EXPECT_EQ(OkWith(hDlg, "d:\\", 0), (HWND)NULL);
+    ExpectInstalledTo("D:\\");
+}
+
+TEST_F(DestDir, BadNamesAreRefusedAndTheDialogStays)
+{
+    HWND hDlg = Open();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    const char *aBad[] = { "games", "\\games", "d", "c:\\games\\..", "c:\\games.." };
+    for (const char *lpszBad : aBad) {
+        HWND hwndBox = OkWith(hDlg, lpszBad);
+        ASSERT_NE(hwndBox, (HWND)NULL) << lpszBad;
+        EXPECT_EQ(BoxText(hwndBox), Gbk(L"请选择正确的目录名.")) << lpszBad;
+        EXPECT_EQ(WindowText(hwndBox), kApp);
+        PressButton(hwndBox, IDOK);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
+        EXPECT_EQ(Field(hDlg), lpszBad);
+    }
+    /* An empty field: nothing at all. */
+    EXPECT_EQ(OkWith(hDlg, "", 500), (HWND)NULL);
+    EXPECT_TRUE(IsWindowVisible(hDlg));
+}
+
+TEST_F(DestDir, TwoLevelsBelowAMissingFolderCannotBeMade)
+{
+    HWND hDlg = Open();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    std::string typed = "C:\\New" + std::to_string(GetCurrentProcessId()) + "\\App";
+    HWND hwndBox = OkWith(hDlg, typed);
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    std::string lower = "c:\\new" + std::to_string(GetCurrentProcessId()) + "\\app";
+    EXPECT_EQ(BoxText(hwndBox), Gbk(L"创建 ") + lower + Gbk(L" 目录失败.请选择其它的目录."));
+}
+
+TEST_F(DestDir, ADriveWithoutSpaceIsRefusedEvenForNothing)
+{
+    /* Q: is mapped to a folder that does not exist: 0 K free. */
+    HWND hDlg = Open("Q:\\APP\\", 0);
+    ASSERT_NE(hDlg, (HWND)NULL);
+    EXPECT_EQ(WindowText(GetDlgItem(hDlg, IDC_FREESPACE)), "0K Bytes");
+    HWND hwndBox = OkWith(hDlg, "Q:\\APP");
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    EXPECT_EQ(BoxText(hwndBox),
+              Gbk(L"驱动器 q:有磁盘空间 0K.安装程序需要量0K 磁盘空间,请选择另外的驱动器."));
+}
+
+TEST_F(DestDir, FolderClicksRewriteTheField)
+{
+    HWND hDlg = Open();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    HWND hwndList = GetDlgItem(hDlg, IDC_DIRLIST);
+    TypeText(hDlg, IDC_PATH, "c:\\typed");
+    PickListItem(hDlg, IDC_DIRLIST, IndexOf(ListItems(hwndList), "[tools]"));
+    ASSERT_TRUE(WaitFor([&] { return Field(hDlg) == "c:\\apps\\tools"; })) << Field(hDlg);
+
+    PickListItem(hDlg, IDC_DIRLIST, IndexOf(ListItems(hwndList), "[tools]"), true);
+    ASSERT_TRUE(WaitFor([&] { return Field(hDlg) == "c:\\apps\\tools\\.."; })) << Field(hDlg);
+    HWND hwndBox = OkWith(hDlg, "c:\\apps\\tools\\..");
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    EXPECT_EQ(BoxText(hwndBox), Gbk(L"请选择正确的目录名."));
+    PressButton(hwndBox, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
+
+    /* Up from tools: c:\apps is listed and its first entry, [..], named. */
+    PickListItem(hDlg, IDC_DIRLIST, IndexOf(ListItems(hwndList), "[..]"), true);
+    ASSERT_TRUE(WaitFor([&] { return Field(hDlg) == "c:\\apps\\.."; })) << Field(hDlg);
+    EXPECT_GE(IndexOf(ListItems(hwndList), "[tools]"), 0);
+
+    /* Up from a folder below the root: the root's first subfolder. */
+    PickListItem(hDlg, IDC_DIRLIST, IndexOf(ListItems(hwndList), "[..]"), true);
+    ASSERT_TRUE(WaitFor([&] { return Field(hDlg).rfind("c:\\", 0) == 0 && Field(hDlg).size() > 3 &&
+                                     Field(hDlg).find("..") == std::string::npos; })) << Field(hDlg);
+    std::vector<std::string> root = ListItems(hwndList);
+    ASSERT_FALSE(root.empty());
+    EXPECT_EQ(IndexOf(root, "[..]"), -1);
+    std::string first = root[0].substr(1, root[0].size() - 2);
+    CharLowerBuffA(&first[0], (DWORD)first.size());
+    std::string field = Field(hDlg);
+    CharLowerBuffA(&field[0], (DWORD)field.size());
+    EXPECT_EQ(field, "c:\\" + first);
+}
+
+TEST_F(DestDir, DriveChangeGoesToTheDefaultFolderOnTheNewDrive)
+{
+    HWND hDlg = Open();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    HWND hwndDrives = GetDlgItem(hDlg, IDC_DRIVES);
+    TypeText(hDlg, IDC_PATH, "c:\\typed");
+    PickComboItem(hDlg, IDC_DRIVES, IndexOf(ListItems(hwndDrives), "[-c-]"));
+    Sleep(300);
+    EXPECT_EQ(Field(hDlg), "c:\\typed");           /* the same drive: nothing */
+    int nD = IndexOf(ListItems(hwndDrives), "[-d-]");
+    ASSERT_GE(nD, 0);
+    PickComboItem(hDlg, IDC_DRIVES, nD);
+    ASSERT_TRUE(WaitFor([&] { return Field(hDlg) == "d:\\apps\\demo"; })) << Field(hDlg);
+    EXPECT_GE(IndexOf(ListItems(GetDlgItem(hDlg, IDC_DIRLIST)), "demo"), 0);
+}
+
+TEST_F(DestDir, CancelAsksEscAndTheCloseBoxToo)
+{
+    HWND hDlg = Open();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    PressButton(hDlg, IDCANCEL);
+    HWND hwndBox = run.WaitMessageBox();
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    EXPECT_EQ(BoxText(hwndBox), Gbk(L"你是否要退出?"));
+    PressButton(hwndBox, IDNO);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
+    EXPECT_EQ(Field(hDlg), "c:\\apps\\demo");
+
+    PostMessageA(hDlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+    hwndBox = run.WaitMessageBox();
+    ASSERT_NE(hwndBox, (HWND)NULL) << "the close box";
+    PressButton(hwndBox, IDNO);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
+
+    GUITHREADINFO gti;
+    memset(&gti, 0, sizeof(gti));
+    gti.cbSize = sizeof(gti);
+    GetGUIThreadInfo(GetWindowThreadProcessId(hDlg, NULL), &gti);
+    PostMessageA(gti.hwndFocus ? gti.hwndFocus : hDlg, WM_KEYDOWN, VK_ESCAPE, 0);
+    hwndBox = run.WaitMessageBox();
+    ASSERT_NE(hwndBox, (HWND)NULL) << "Esc";
+    PressButton(hwndBox, IDYES);
+    EXPECT_EQ(run.WaitExit(), 0u);
+    /* Nothing was chosen, so nothing was made at the default folder. */
+    EXPECT_EQ(GetFileAttributesA("C:\\apps\\demo"), INVALID_FILE_ATTRIBUTES);
+}

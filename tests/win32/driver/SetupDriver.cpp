@@ -1,0 +1,435 @@
+/*
+ * SetupDriver.cpp - the GUI test driver: SETUP.EXE run as a user would.
+ */
+#include "SetupDriver.h"
+#include <stdio.h>
+#include <string.h>
+
+#define SEND_TIMEOUT 3000
+
+std::string TestProgramFolder()
+{
+    char szPath[MAX_PATH];
+    DWORD cch = GetModuleFileNameA(NULL, szPath, sizeof(szPath));
+    std::string s(szPath, cch);
+    return s.substr(0, s.rfind('\\') + 1);
+}
+
+static void RemoveTree(const std::string &dir)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "*.*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(dir + name + "\\");
+            } else {
+                SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA((dir + name).c_str());
+            }
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+std::string WindowText(HWND hwnd)
+{
+    char sz[1024];
+    DWORD_PTR cch = 0;
+    sz[0] = '\0';
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(sz), (LPARAM)sz, SMTO_ABORTIFHUNG,
+                             SEND_TIMEOUT, &cch))
+        return "";
+    return std::string(sz, cch < sizeof(sz) ? cch : sizeof(sz) - 1);
+}
+
+std::string ClassName(HWND hwnd)
+{
+    char sz[256];
+    int cch = GetClassNameA(hwnd, sz, sizeof(sz));
+    return std::string(sz, cch > 0 ? cch : 0);
+}
+
+RECT WindowRect(HWND hwnd)
+{
+    RECT rc = { 0, 0, 0, 0 };
+    GetWindowRect(hwnd, &rc);
+    return rc;
+}
+
+static std::string ToAnsi(const std::wstring &w)
+{
+    char sz[1024];
+    int cb = WideCharToMultiByte(CP_ACP, 0, w.c_str(), (int)w.size(), sz, sizeof(sz), NULL, NULL);
+    return std::string(sz, cb > 0 ? cb : 0);
+}
+
+std::string Gbk(const wchar_t *lpwsz)
+{
+    return ToAnsi(lpwsz);
+}
+
+std::vector<std::string> ListItems(HWND hwndList)
+{
+    bool bCombo = ClassName(hwndList) == "ComboBox";
+    UINT uCount = bCombo ? CB_GETCOUNT : LB_GETCOUNT;
+    UINT uLen = bCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
+    UINT uText = bCombo ? CB_GETLBTEXT : LB_GETTEXT;
+    std::vector<std::string> items;
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(hwndList, uCount, 0, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT, &n))
+        return items;
+    for (DWORD_PTR i = 0; i < n && (LONG_PTR)n > 0; i++) {
+        DWORD_PTR cch = 0;
+        SendMessageTimeoutW(hwndList, uLen, i, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT, &cch);
+        if ((LONG_PTR)cch < 0 || cch > 500)
+            cch = 0;
+        WCHAR wsz[512];
+        wsz[0] = 0;
+        DWORD_PTR got = 0;
+        SendMessageTimeoutW(hwndList, uText, i, (LPARAM)wsz, SMTO_ABORTIFHUNG, SEND_TIMEOUT, &got);
+        wsz[cch] = 0;
+        items.push_back(ToAnsi(wsz));
+    }
+    return items;
+}
+
+int ListSelection(HWND hwndList)
+{
+    bool bCombo = ClassName(hwndList) == "ComboBox";
+    DWORD_PTR sel = (DWORD_PTR)-1;
+    SendMessageTimeoutW(hwndList, bCombo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG,
+                        SEND_TIMEOUT, &sel);
+    return (int)sel;
+}
+
+COLORREF ScreenPixel(int x, int y)
+{
+    HDC hdc = GetDC(NULL);
+    COLORREF cr = GetPixel(hdc, x, y);
+    ReleaseDC(NULL, hdc);
+    return cr;
+}
+
+bool SaveScreenshot(const std::string &name)
+{
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO bmi;
+    memset(&bmi, 0, sizeof(bmi));
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = cx;
+    bmi.bmiHeader.biHeight = cy;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 24;
+    void *pBits = NULL;
+    HDC hdcScreen = GetDC(NULL);
+    HBITMAP hbm = CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, NULL, 0);
+    HDC hdcMem = CreateCompatibleDC(hdcScreen);
+    HGDIOBJ hOld = SelectObject(hdcMem, hbm);
+    BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, 0, 0, SRCCOPY);
+    GdiFlush();
+    SelectObject(hdcMem, hOld);
+    DeleteDC(hdcMem);
+    ReleaseDC(NULL, hdcScreen);
+
+    std::string dir = TestProgramFolder() + "screenshots\\";
+    CreateDirectoryA(dir.c_str(), NULL);
+    DWORD cbRow = ((DWORD)cx * 3 + 3) & ~3u;
+    BITMAPFILEHEADER bfh;
+    memset(&bfh, 0, sizeof(bfh));
+    bfh.bfType = 0x4D42;
+    bfh.bfOffBits = sizeof(bfh) + sizeof(BITMAPINFOHEADER);
+    bfh.bfSize = bfh.bfOffBits + cbRow * cy;
+    FILE *fp = fopen((dir + name + ".bmp").c_str(), "wb");
+    bool bOk = fp && hbm && pBits;
+    if (bOk) {
+        bOk = fwrite(&bfh, sizeof(bfh), 1, fp) == 1 &&
+              fwrite(&bmi.bmiHeader, sizeof(BITMAPINFOHEADER), 1, fp) == 1 &&
+              fwrite(pBits, cbRow, cy, fp) == (size_t)cy;
+    }
+    if (fp)
+        fclose(fp);
+    if (hbm)
+        DeleteObject(hbm);
+    return bOk;
+}
+
+/* ---- one run of the program ---- */
+
+SetupRun::SetupRun(const std::string &root)
+{
+    static int nSerial;
+    memset(&m_pi, 0, sizeof(m_pi));
+    m_bOwnDir = root.empty();
+    m_dir = root.empty() ? TestProgramFolder() + "run" + std::to_string(GetCurrentProcessId()) + "_" +
+                               std::to_string(++nSerial) + "\\"
+                         : root;
+    CreateDirectoryA(m_dir.c_str(), NULL);
+    CopyFileA((TestProgramFolder() + "SETUP.EXE").c_str(), (m_dir + "SETUP.EXE").c_str(), FALSE);
+}
+
+SetupRun::~SetupRun()
+{
+    if (m_pi.hProcess) {
+        if (Running())
+            WaitExit(0);
+        CloseHandle(m_pi.hProcess);
+        CloseHandle(m_pi.hThread);
+    }
+    if (m_bOwnDir)
+        RemoveTree(m_dir);
+}
+
+void SetupRun::MakeDir(const std::string &relPath)
+{
+    std::string path = m_dir;
+    size_t start = 0;
+    while (start <= relPath.size()) {
+        size_t cut = relPath.find('\\', start);
+        if (cut == std::string::npos)
+            cut = relPath.size();
+        path = m_dir + relPath.substr(0, cut);
+        CreateDirectoryA(path.c_str(), NULL);
+        start = cut + 1;
+    }
+}
+
+void SetupRun::WriteFile(const std::string &relPath, const std::string &bytes)
+{
+    size_t cut = relPath.rfind('\\');
+    if (cut != std::string::npos)
+        MakeDir(relPath.substr(0, cut));
+    HANDLE h = CreateFileA((m_dir + relPath).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    DWORD cb = 0;
+    ::WriteFile(h, bytes.data(), (DWORD)bytes.size(), &cb, NULL);
+    CloseHandle(h);
+}
+
+bool SetupRun::Start()
+{
+    STARTUPINFOA si;
+    memset(&si, 0, sizeof(si));
+    si.cb = sizeof(si);
+    std::string exe = m_dir + "SETUP.EXE";
+    return CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, m_dir.c_str(), &si, &m_pi) != 0;
+}
+
+bool SetupRun::Running()
+{
+    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD SetupRun::WaitExit(DWORD dwMs)
+{
+    if (!m_pi.hProcess)
+        return EXIT_TIMED_OUT;
+    if (WaitForSingleObject(m_pi.hProcess, dwMs) != WAIT_OBJECT_0) {
+        TerminateProcess(m_pi.hProcess, EXIT_TIMED_OUT);
+        WaitForSingleObject(m_pi.hProcess, 5000);
+        return EXIT_TIMED_OUT;
+    }
+    DWORD dwExit = EXIT_TIMED_OUT;
+    GetExitCodeProcess(m_pi.hProcess, &dwExit);
+    return dwExit;
+}
+
+struct FindWindowsData {
+    DWORD dwPid;
+    bool bHiddenToo;
+    std::vector<HWND> hwnds;
+};
+
+static BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam)
+{
+    FindWindowsData *pData = (FindWindowsData *)lParam;
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hwnd, &dwPid);
+    if (dwPid == pData->dwPid && (pData->bHiddenToo || IsWindowVisible(hwnd)))
+        pData->hwnds.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> SetupRun::Windows(bool bHiddenToo)
+{
+    FindWindowsData data;
+    data.dwPid = m_pi.dwProcessId;
+    data.bHiddenToo = bHiddenToo;
+    EnumWindows(CollectWindow, (LPARAM)&data);
+    return data.hwnds;
+}
+
+HWND SetupRun::WaitDialogWith(int nId, DWORD dwMs)
+{
+    HWND hwndFound = NULL;
+    WaitFor([&] {
+        for (HWND hwnd : Windows(true))
+            if (ClassName(hwnd) == "#32770" && GetDlgItem(hwnd, nId)) {
+                hwndFound = hwnd;
+                return true;
+            }
+        return false;
+    }, dwMs);
+    return hwndFound;
+}
+
+LRESULT SendTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD dwMs)
+{
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_NORMAL, dwMs, &result))
+        return -1;
+    return (LRESULT)result;
+}
+
+static bool Matches(HWND hwnd, LPCSTR lpszClass, LPCSTR lpszCaption)
+{
+    if (lpszClass && ClassName(hwnd) != lpszClass)
+        return false;
+    if (lpszCaption) {
+        char sz[512];
+        int cch = GetWindowTextA(hwnd, sz, sizeof(sz));
+        if (std::string(sz, cch > 0 ? cch : 0) != lpszCaption)
+            return false;
+    }
+    return true;
+}
+
+HWND SetupRun::WaitWindow(LPCSTR lpszClass, LPCSTR lpszCaption, DWORD dwMs)
+{
+    HWND hwndFound = NULL;
+    WaitFor([&] {
+        for (HWND hwnd : Windows())
+            if (Matches(hwnd, lpszClass, lpszCaption)) {
+                hwndFound = hwnd;
+                return true;
+            }
+        return false;
+    }, dwMs);
+    return hwndFound;
+}
+
+bool SetupRun::WaitGone(LPCSTR lpszClass, LPCSTR lpszCaption, DWORD dwMs)
+{
+    return WaitFor([&] {
+        for (HWND hwnd : Windows())
+            if (Matches(hwnd, lpszClass, lpszCaption))
+                return false;
+        return true;
+    }, dwMs);
+}
+
+/* A message box holds only its text (0xFFFF), its icon (1088) and its
+ * buttons; the program's dialogs all have other controls. */
+static BOOL CALLBACK CheckBoxChild(HWND hwnd, LPARAM lParam)
+{
+    int *pnButtons = (int *)lParam;
+    int nId = GetDlgCtrlID(hwnd);
+    if (nId >= IDOK && nId <= IDNO)
+        (*pnButtons)++;
+    else if (nId != 0xFFFF && nId != 1088)
+        *pnButtons = -1000;
+    return TRUE;
+}
+
+static bool IsMessageBox(HWND hwnd)
+{
+    if (ClassName(hwnd) != "#32770" || !GetDlgItem(hwnd, 0xFFFF))
+        return false;
+    int nButtons = 0;
+    EnumChildWindows(hwnd, CheckBoxChild, (LPARAM)&nButtons);
+    return nButtons > 0;
+}
+
+HWND SetupRun::WaitMessageBox(DWORD dwMs)
+{
+    HWND hwndFound = NULL;
+    WaitFor([&] {
+        for (HWND hwnd : Windows())
+            if (IsMessageBox(hwnd)) {
+                hwndFound = hwnd;
+                return true;
+            }
+        return false;
+    }, dwMs);
+    return hwndFound;
+}
+
+std::string BoxText(HWND hwndBox)
+{
+    return WindowText(GetDlgItem(hwndBox, 0xFFFF));
+}
+
+void PressButton(HWND hDlg, int nId)
+{
+    PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), (LPARAM)GetDlgItem(hDlg, nId));
+}
+
+void TypeText(HWND hDlg, int nId, const std::string &text)
+{
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(GetDlgItem(hDlg, nId), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG,
+                        SEND_TIMEOUT, &r);
+}
+
+void PickListItem(HWND hDlg, int nId, int nIndex, bool bDouble)
+{
+    HWND hwndList = GetDlgItem(hDlg, nId);
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(hwndList, LB_SETCURSEL, nIndex, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT, &r);
+    PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nId, LBN_SELCHANGE), (LPARAM)hwndList);
+    if (bDouble)
+        PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nId, LBN_DBLCLK), (LPARAM)hwndList);
+}
+
+void PickComboItem(HWND hDlg, int nId, int nIndex)
+{
+    HWND hwndCombo = GetDlgItem(hDlg, nId);
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(hwndCombo, CB_SETCURSEL, nIndex, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT, &r);
+    PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nId, CBN_SELCHANGE), (LPARAM)hwndCombo);
+}
+
+/* ---- expected picture pixels ---- */
+
+DibPixels::DibPixels(const char *lpszName)
+{
+    m_hMod = LoadLibraryExA((TestProgramFolder() + "SETUP.EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC hRes = m_hMod ? FindResourceA(m_hMod, lpszName, (LPCSTR)RT_BITMAP) : NULL;
+    m_pHeader = hRes ? (const BITMAPINFOHEADER *)LockResource(LoadResource(m_hMod, hRes)) : NULL;
+}
+
+DibPixels::~DibPixels()
+{
+    if (m_hMod)
+        FreeLibrary(m_hMod);
+}
+
+bool DibPixels::Ok() const
+{
+    return m_pHeader && m_pHeader->biSize == sizeof(BITMAPINFOHEADER) && m_pHeader->biBitCount == 8;
+}
+
+int DibPixels::Width() const
+{
+    return m_pHeader->biWidth;
+}
+
+int DibPixels::Height() const
+{
+    return m_pHeader->biHeight;
+}
+
+COLORREF DibPixels::At(int x, int y) const
+{
+    const RGBQUAD *pColors = (const RGBQUAD *)((const BYTE *)m_pHeader + m_pHeader->biSize);
+    UINT nColors = m_pHeader->biClrUsed ? m_pHeader->biClrUsed : 256;
+    const BYTE *pBits = (const BYTE *)(pColors + nColors);
+    int cbRow = (Width() + 3) & ~3;
+    BYTE index = pBits[(Height() - 1 - y) * cbRow + x];
+    return RGB(pColors[index].rgbRed, pColors[index].rgbGreen, pColors[index].rgbBlue);
+}

@@ -1,0 +1,128 @@
+/*
+ * SetupDriver.h - runs SETUP.EXE as a user would, for Win32 tests under
+ * Wine: lays out a distribution folder, starts the program, finds its
+ * windows and message boxes, reads them, presses buttons, types, picks
+ * list entries, and waits for the end. Every wait has a time limit and a
+ * run that outlives its test is killed, so a hung program fails fast.
+ */
+#ifndef SETUPDRIVER_H
+#define SETUPDRIVER_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#define DRIVER_TIMEOUT   10000      /* ms, default for every wait */
+#define EXIT_TIMED_OUT   0xDEAD     /* WaitExit's answer when the program hung */
+
+/* A wide text in the ANSI code page (936): tests write Chinese as L"". */
+std::string Gbk(const wchar_t *lpwsz);
+
+/* The folder of the running test program, with its backslash. */
+std::string TestProgramFolder();
+
+/* Text of a window of any process (WM_GETTEXT, ANSI, with a time limit). */
+std::string WindowText(HWND hwnd);
+std::string ClassName(HWND hwnd);
+RECT WindowRect(HWND hwnd);
+
+/* Entries of a list box or combo box of another process, in code page 936
+ * (read with the wide calls: the ANSI ones come back unconverted). */
+std::vector<std::string> ListItems(HWND hwndList);
+int ListSelection(HWND hwndList);
+
+/* Writes a 24-bit BMP of the whole screen, for a person to look at;
+ * scripts/test.sh turns every BMP of build/win/screenshots into a PNG. */
+bool SaveScreenshot(const std::string &name);
+
+/* The colour of one screen pixel. */
+COLORREF ScreenPixel(int x, int y);
+
+/* The expected screen colour of pixel (x, y) of one of SETUP.EXE's
+ * 8-bit bitmap resources (rows stored bottom-up). */
+class DibPixels {
+public:
+    explicit DibPixels(const char *lpszName);
+    ~DibPixels();
+    bool Ok() const;
+    int Width() const;
+    int Height() const;
+    COLORREF At(int x, int y) const;
+
+private:
+    HMODULE m_hMod;
+    const BITMAPINFOHEADER *m_pHeader;
+};
+
+class SetupRun {
+public:
+    /* A fresh distribution folder beside the test program holding a copy
+     * of SETUP.EXE; root, when given, is used instead (a drive root). */
+    explicit SetupRun(const std::string &root = "");
+    ~SetupRun();
+
+    const std::string &Dir() const { return m_dir; }
+    void WriteFile(const std::string &relPath, const std::string &bytes);
+    void WriteScript(const std::string &bytes) { WriteFile("SETUP.INF", bytes); }
+    void MakeDir(const std::string &relPath);
+
+    bool Start();
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
+
+    /* A visible top-level window of the program whose class and caption
+     * match (NULL matches any), or NULL after the time limit. */
+    HWND WaitWindow(LPCSTR lpszClass, LPCSTR lpszCaption, DWORD dwMs = DRIVER_TIMEOUT);
+    /* Waits until no such window is left. */
+    bool WaitGone(LPCSTR lpszClass, LPCSTR lpszCaption, DWORD dwMs = DRIVER_TIMEOUT);
+    /* A message box of the program (a dialog with a static 0xFFFF). */
+    HWND WaitMessageBox(DWORD dwMs = DRIVER_TIMEOUT);
+    /* Every visible top-level window of the program now (or every one,
+     * hidden ones too). */
+    std::vector<HWND> Windows(bool bHiddenToo = false);
+    /* A dialog of the program holding control nId, visible or not. */
+    HWND WaitDialogWith(int nId, DWORD dwMs = DRIVER_TIMEOUT);
+
+    /* Ends the program: the exit code, or EXIT_TIMED_OUT after killing it. */
+    DWORD WaitExit(DWORD dwMs = DRIVER_TIMEOUT);
+    bool Running();
+
+private:
+    std::string m_dir;
+    bool m_bOwnDir;
+    PROCESS_INFORMATION m_pi;
+};
+
+/* A message sent to a window of the program, answered when the program
+ * next reads its queue; -1 when it does not answer in time. */
+LRESULT SendTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD dwMs = 5000);
+
+/* The text of a message box. */
+std::string BoxText(HWND hwndBox);
+
+/* Presses a button of a dialog or message box. The click is posted, so a
+ * box the click opens does not block the test. */
+void PressButton(HWND hDlg, int nId);
+
+/* Types into an edit control: the text is set and the dialog is told, as
+ * it would be by the keyboard (EN_CHANGE). */
+void TypeText(HWND hDlg, int nId, const std::string &text);
+
+/* Picks entry nIndex of a list box (or combo box), with the selection
+ * change notification; bDouble adds the double click. */
+void PickListItem(HWND hDlg, int nId, int nIndex, bool bDouble = false);
+void PickComboItem(HWND hDlg, int nId, int nIndex);
+
+/* Waits until fn() is true or the time runs out. */
+template <typename F> bool WaitFor(F fn, DWORD dwMs = DRIVER_TIMEOUT)
+{
+    DWORD dwEnd = GetTickCount() + dwMs;
+    for (;;) {
+        if (fn())
+            return true;
+        if ((LONG)(GetTickCount() - dwEnd) >= 0)
+            return false;
+        Sleep(20);
+    }
+}
+
+#endif

@@ -1,0 +1,830 @@
+/*
+ * InfCheck.cpp - the script checker. The script is read once, by the
+ * program's own reader; a line observer notes, for every line, its number,
+ * its section, the checks the reader reported while acting on it and the
+ * table counts before it, so each record and each check can be traced back
+ * to its line. The checks the reader cannot make alone then run on the
+ * filled database and on the distribution folder beside the script.
+ */
+#include <ctype.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <algorithm>
+#include <map>
+#include "InfCheck.h"
+#include "SetupinfOs.h"
+#include "SetupinfView.h"
+
+typedef struct tagSCRIPTLINE {
+    UINT uLine;
+    int  nSection;              /* section the line was read in */
+    std::string strText;        /* trimmed, as the reader saw it */
+    UINT uFirstSrc, uFirstDst, uFirstFile, uFirstItem;   /* counts before it */
+    std::vector<std::string> checks;                     /* reader checks it fired */
+    unsigned uLostChecks;       /* fired beyond what the check log keeps */
+} SCRIPTLINE;
+
+/* Entries of one folder of the distribution, listed once. */
+typedef struct tagDIRLIST {
+    BOOL bListed;
+    std::vector<std::string> names;
+    std::vector<BOOL> dirs;
+} DIRLIST;
+
+typedef struct tagCHECKSTATE {
+    const CSetupInf *pInf;
+    std::vector<SCRIPTLINE> lines;
+    std::vector<std::string> loadChecks;    /* fired before the first line */
+    std::string strBase;                    /* distribution folder, a prefix */
+    std::map<std::string, DIRLIST> listings;
+    std::vector<FINDING> findings;
+    /* The line that made each record. */
+    std::vector<UINT> srcLine, dstLine, fileLine, itemLine;
+    std::vector<BOOL> fileWild;
+    std::map<std::string, UINT> keyLines;   /* last line of each known key */
+    UINT uAppLine, uEndLine;
+} CHECKSTATE;
+
+static const char *const aKeys[] = {
+    "AppName", "DefDir", "SpaceNeeded", "DefPMGroup", "ShowSubDirCreateStats", "InstallToHD",
+};
+
+static const char *const aHeaderNames[] = {
+    "[End]", "[App]", "[Version]", "[SrcDirs]", "[DstDirs]", "[Files]", "[PM Info]",
+};
+
+static void Add(CHECKSTATE *pState, UINT uLine, int nSeverity, const std::string &strText)
+{
+    FINDING finding;
+    finding.uLine = uLine;
+    finding.nSeverity = nSeverity;
+    finding.strText = strText;
+    pState->findings.push_back(finding);
+}
+
+static std::string Quote(const std::string &s)
+{
+    return "'" + s + "'";
+}
+
+/* ---- names and paths --------------------------------------------------- */
+
+/* Names compared as Windows compares file names in code page 936: ASCII
+ * letters in either case, double-byte characters byte for byte. */
+static BOOL SameName(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return FALSE;
+    for (size_t i = 0; i < a.size(); i++) {
+        if (OsIsLeadByte(a[i]) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1])
+                return FALSE;
+            i++;
+        } else if (tolower((unsigned char)a[i]) != tolower((unsigned char)b[i])) {
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+/* The folder names of a relative path, split at backslashes (and slashes),
+ * empty parts and "." left out. A trail byte is never taken for one. */
+static std::vector<std::string> PathParts(const std::string &path)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    for (size_t i = 0; i < path.size(); i++) {
+        if (OsIsLeadByte(path[i]) && i + 1 < path.size()) {
+            part += path.substr(i, 2);
+            i++;
+        } else if (path[i] == '\\' || path[i] == '/') {
+            if (!part.empty() && part != ".")
+                parts.push_back(part);
+            part.clear();
+        } else {
+            part += path[i];
+        }
+    }
+    if (!part.empty() && part != ".")
+        parts.push_back(part);
+    return parts;
+}
+
+/* The first n parts joined with backslashes. */
+static std::string JoinParts(const std::vector<std::string> &parts, size_t n)
+{
+    std::string s;
+    for (size_t i = 0; i < n && i < parts.size(); i++)
+        s += (i ? "\\" : "") + parts[i];
+    return s;
+}
+
+/* A relative path written one way, for comparing and for messages. */
+static std::string NormalPath(const std::string &path)
+{
+    std::vector<std::string> parts = PathParts(path);
+    return JoinParts(parts, parts.size());
+}
+
+static const DIRLIST &ListFolder(CHECKSTATE *pState, const std::string &folder)
+{
+    DIRLIST &list = pState->listings[folder];
+    if (list.bListed)
+        return list;
+    list.bListed = TRUE;
+    OSFIND find;
+    memset(&find, 0, sizeof(find));
+    if (!OsFindFirst((folder + "*.*").c_str(), &find))
+        return list;
+    do {
+        list.names.push_back(find.szName);
+        list.dirs.push_back((find.dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (OsFindNext(&find));
+    OsFindClose(&find);
+    return list;
+}
+
+/* Looks up a file by its path relative to the distribution folder, folder
+ * by folder, as Windows would (letter case ignored). On success
+ * *pstrFound is the path to open. */
+static BOOL FindOnDisk(CHECKSTATE *pState, const std::string &relPath, std::string *pstrFound)
+{
+    std::vector<std::string> parts = PathParts(relPath);
+    if (parts.empty())
+        return FALSE;
+    std::string folder = pState->strBase;
+    for (size_t i = 0; i < parts.size(); i++) {
+        BOOL bWantDir = i + 1 < parts.size();
+        const DIRLIST &list = ListFolder(pState, folder);
+        size_t j;
+        for (j = 0; j < list.names.size(); j++)
+            if (list.dirs[j] == bWantDir && SameName(list.names[j], parts[i]))
+                break;
+        if (j == list.names.size())
+            return FALSE;
+        folder += list.names[j] + (bWantDir ? "/" : "");
+    }
+    *pstrFound = folder;
+    return TRUE;
+}
+
+/* The size a file has once copied: the expanded size of a compressed
+ * (SZDD) file, the file's own size otherwise. */
+static BOOL ExpandedSize(const std::string &path, unsigned long long *pcb)
+{
+    static const unsigned char abMagic[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };
+    FILE *fp = fopen(path.c_str(), "rb");
+    if (!fp)
+        return FALSE;
+    unsigned char abHeader[14];
+    size_t cbHeader = fread(abHeader, 1, sizeof(abHeader), fp);
+    BOOL bOk = fseek(fp, 0, SEEK_END) == 0;
+    long cbFile = ftell(fp);
+    fclose(fp);
+    if (!bOk || cbFile < 0)
+        return FALSE;
+    if (cbHeader == sizeof(abHeader) && memcmp(abHeader, abMagic, sizeof(abMagic)) == 0)
+        *pcb = abHeader[10] | (abHeader[11] << 8) | (abHeader[12] << 16) |
+               ((unsigned long long)abHeader[13] << 24);
+    else
+        *pcb = (unsigned long long)cbFile;
+    return TRUE;
+}
+
+/* ---- reading with the observer ------------------------------------------ */
+
+/* The reader checks the cut of a line before it reports the line. */
+static const char szLineCutCheck[] = "StoreText(szLine, sizeof(szLine), lpszPos)";
+
+/* Moves the checks fired since the last call to the line they belong to:
+ * the line just reported (bNewLine) or the one before it. */
+static void HarvestChecks(CHECKSTATE *pState, BOOL bNewLine)
+{
+    std::vector<SCRIPTLINE> &lines = pState->lines;
+    size_t nPrev = lines.size() - (bNewLine ? 1 : 0);
+    for (unsigned i = 0; const CHECKRECORD *pRec = SetupCheckGet(i); i++) {
+        if (bNewLine && strcmp(pRec->szExpr, szLineCutCheck) == 0)
+            lines.back().checks.push_back(pRec->szExpr);
+        else if (nPrev == 0)
+            pState->loadChecks.push_back(pRec->szExpr);
+        else
+            lines[nPrev - 1].checks.push_back(pRec->szExpr);
+    }
+    if (SetupCheckCount() > MAXCHECKLOG && nPrev > 0)
+        lines[nPrev - 1].uLostChecks += SetupCheckCount() - MAXCHECKLOG;
+    SetupCheckReset();
+}
+
+static void ObserveLine(LPVOID lpContext, UINT uLine, int nSection, LPCSTR lpszLine)
+{
+    CHECKSTATE *pState = (CHECKSTATE *)lpContext;
+    CSetupInfView view(*pState->pInf);
+    SCRIPTLINE line;
+    line.uLine = uLine;
+    line.nSection = nSection;
+    line.strText = lpszLine;
+    line.uFirstSrc = view.NumSrcDirs();
+    line.uFirstDst = view.NumDstDirs();
+    line.uFirstFile = view.NumFiles();
+    line.uFirstItem = view.NumPMItems();
+    line.uLostChecks = 0;
+    pState->lines.push_back(line);
+    HarvestChecks(pState, TRUE);
+}
+
+/* Gives each record the line that made it. */
+static void MapRecords(CHECKSTATE *pState)
+{
+    CSetupInfView view(*pState->pInf);
+    pState->srcLine.assign(view.NumSrcDirs(), 0);
+    pState->dstLine.assign(view.NumDstDirs(), 0);
+    pState->fileLine.assign(view.NumFiles(), 0);
+    pState->fileWild.assign(view.NumFiles(), FALSE);
+    pState->itemLine.assign(view.NumPMItems(), 0);
+    const std::vector<SCRIPTLINE> &lines = pState->lines;
+    for (size_t k = 0; k < lines.size(); k++) {
+        BOOL bLast = k + 1 == lines.size();
+        const SCRIPTLINE &l = lines[k];
+        for (UINT i = l.uFirstSrc; i < (bLast ? view.NumSrcDirs() : lines[k + 1].uFirstSrc); i++)
+            pState->srcLine[i] = l.uLine;
+        for (UINT i = l.uFirstDst; i < (bLast ? view.NumDstDirs() : lines[k + 1].uFirstDst); i++)
+            pState->dstLine[i] = l.uLine;
+        for (UINT i = l.uFirstFile; i < (bLast ? view.NumFiles() : lines[k + 1].uFirstFile); i++) {
+            pState->fileLine[i] = l.uLine;
+            pState->fileWild[i] = l.strText[0] == '*';
+        }
+        for (UINT i = l.uFirstItem; i < (bLast ? view.NumPMItems() : lines[k + 1].uFirstItem); i++)
+            pState->itemLine[i] = l.uLine;
+    }
+}
+
+/* ---- the reader's own checks ------------------------------------------- */
+
+static std::string CheckText(const SCRIPTLINE &line, const std::string &expr)
+{
+    static const struct {
+        const char *lpszExpr;
+        const char *lpszText;
+    } aTexts[] = {
+        { szLineCutCheck,
+          "line longer than 255 characters; the rest of it is cut off" },
+        { "StoreText(szAppName, sizeof(szAppName), lpszValue)", "AppName longer than 127 characters is cut" },
+        { "StoreText(szDefDir, sizeof(szDefDir), lpszValue)", "DefDir longer than 127 characters is cut" },
+        { "StoreText(szPMGroupFirst, sizeof(szPMGroupFirst), TrimBlanks(lpszValue))",
+          "DefPMGroup: text before the comma longer than 127 characters is cut" },
+        { "StoreText(szPMGroupName, sizeof(szPMGroupName), TrimBlanks(lpszName))",
+          "DefPMGroup: group name longer than 127 characters is cut" },
+        { "StoreText(szDir, sizeof(szDir), p + 1)", "folder longer than 127 characters is cut" },
+        { "strchr(lpszLine, '=') != NULL", "directory line without '=' ({id}={folder}); it is left out" },
+        { "StoreText(szDisplayName, sizeof(szDisplayName), lpszLine)",
+          "display name longer than 127 characters is cut" },
+        { "c != NULL && (q == NULL || c < q)",
+          "missing ':' between a directory id and its file name ({display},{id}:{name},{id}:{name},)" },
+        { "q != NULL", "missing ',' after a file name ({display},{id}:{name},{id}:{name},)" },
+        { "StoreText(lpszName, cchName, t)", "file name longer than 127 characters is cut" },
+        { "StoreText(szItemSpec, sizeof(szItemSpec), lpszLine)",
+          "item specification longer than 127 characters is cut" },
+        { "StoreText(szDescription, sizeof(szDescription), TrimBlanks(p + 1))",
+          "item description longer than 127 characters is cut" },
+        { "uNumSrcDirs < MAXDIR", "source directory table full: at most 99 source directories" },
+        { "uNumDstDirs < MAXDIR", "destination directory table full: at most 99 destination directories" },
+        { "uNumFiles < MAXFILE", "file table full (1000 files); files beyond it are left out" },
+        { "uNumPMItems < MAXPMITEM", "more than 20 Program Manager items; this one is left out" },
+        { "pDir != NULL", "out of memory; the directory is left out" },
+        { "pFile != NULL", "out of memory; the file is left out" },
+        { "pItem != NULL", "out of memory; the item is left out" },
+        { "StoreText(szSrcId, sizeof(szSrcId), lpszLine + 1)",
+          "source id text longer than 11 characters; the line is left out" },
+        { "StoreText(szDstId, sizeof(szDstId), lpszDstId)",
+          "destination id text longer than 11 characters; the line is left out" },
+        { "OsGetProgramFolder(hInstance, szProgramDir, sizeof(szProgramDir))",
+          "the distribution folder's path is too long to list; the line adds nothing" },
+        { "cch > 0 && cch < (int)sizeof(szPattern)",
+          "folder path of this wildcard line is longer than 255 characters; the line adds nothing" },
+        { "strchr(lpszName, ',') == NULL",
+          "a file in this wildcard's folder has a comma in its name; it is left out" },
+        { "strlen(lpszName) < MAXTEXT",
+          "a file in this wildcard's folder has a name longer than 127 characters; it is left out" },
+        { "cch > 0 && cch < (int)sizeof(szLine)",
+          "a file in this wildcard's folder makes a line longer than 255 characters; it is left out" },
+    };
+    if (expr == "p != NULL") {
+        if (line.nSection == SECT_APP)
+            return "key line without '=' ({key}={value}); it is ignored";
+        if (line.nSection == SECT_PMINFO)
+            return "item line without ',' ({item specification},{description})";
+        if (line.strText[0] == '*')
+            return "wildcard line needs a hyphen and a comma (*{source id}-{destination id},); "
+                   "it is left out";
+        return "missing ',' after the display name ({display},{id}:{name},{id}:{name},)";
+    }
+    for (size_t i = 0; i < sizeof(aTexts) / sizeof(aTexts[0]); i++)
+        if (expr == aTexts[i].lpszExpr)
+            return aTexts[i].lpszText;
+    return "the reader's consistency check " + Quote(expr) + " failed";
+}
+
+/* The id texts of a wildcard line, cut as the reader cuts them. */
+static BOOL WildcardIds(const std::string &text, std::string *pSrc, std::string *pDst)
+{
+    size_t hyphen = text.find('-');
+    if (hyphen == std::string::npos)
+        return FALSE;
+    size_t comma = text.find(',', hyphen + 1);
+    if (comma == std::string::npos)
+        return FALSE;
+    *pSrc = text.substr(1, hyphen - 1);
+    *pDst = text.substr(hyphen + 1, comma - hyphen - 1);
+    return TRUE;
+}
+
+/* A wildcard line names its source directory by an id that must be
+ * defined on an earlier line. */
+static std::string UndefinedSourceText(CHECKSTATE *pState, const SCRIPTLINE &line)
+{
+    CSetupInfView view(*pState->pInf);
+    std::string src, dst;
+    if (WildcardIds(line.strText, &src, &dst)) {
+        long lId = strtol(src.c_str(), NULL, 10);
+        for (UINT i = 0; i < view.NumSrcDirs(); i++)
+            if ((long)view.SrcDir(i)->GetId() == lId)
+                return "source directory " + std::to_string(lId) + " is defined only later, at line " +
+                       std::to_string(pState->srcLine[i]) + "; a wildcard line needs it before";
+        return "source directory " + std::to_string(lId) + " is not defined in [SrcDirs]";
+    }
+    return "the wildcard line's source directory is not defined before it";
+}
+
+static void ReportReaderChecks(CHECKSTATE *pState)
+{
+    for (const SCRIPTLINE &line : pState->lines) {
+        for (const std::string &expr : line.checks) {
+            if (expr == "ii != uNumSrcDirs")
+                Add(pState, line.uLine, SEV_ERROR, UndefinedSourceText(pState, line));
+            else
+                Add(pState, line.uLine, SEV_ERROR, CheckText(line, expr));
+        }
+        if (line.uLostChecks)
+            Add(pState, line.uLine, SEV_ERROR,
+                std::to_string(line.uLostChecks) + " more consistency checks failed on this line");
+    }
+}
+
+/* ---- why a script is rejected ------------------------------------------ */
+
+/* Editor line numbers of the bytes of the script: CR LF, LF and a lone CR
+ * each end a line, as the reader counts them. */
+static std::vector<UINT> LineOfOffsets(const std::vector<char> &text)
+{
+    std::vector<UINT> lineOf(text.size() + 1, 1);
+    UINT uLine = 1;
+    for (size_t i = 0; i < text.size(); i++) {
+        lineOf[i] = uLine;
+        BOOL bBreak = text[i] == '\n' ? (i == 0 || text[i - 1] != '\r')
+                                      : text[i] == '\r';
+        if (bBreak)
+            uLine++;
+    }
+    lineOf[text.size()] = uLine;
+    return lineOf;
+}
+
+static void ReportRejection(CHECKSTATE *pState, const std::vector<char> &text,
+                            const std::vector<UINT> &lineOf)
+{
+    if (std::find(pState->loadChecks.begin(), pState->loadChecks.end(), "cbRead < MAXSCRIPT") !=
+        pState->loadChecks.end()) {
+        Add(pState, lineOf[std::min<size_t>(MAXSCRIPT - 1, text.size())], SEV_ERROR,
+            "script longer than 20479 bytes (it passes the limit in this line); "
+            "the whole script is rejected");
+        return;
+    }
+    if (pState->lines.empty())
+        return;
+
+    const SCRIPTLINE &last = pState->lines.back();
+    if (last.strText[0] == '[') {
+        std::string hint = "; headers are case-sensitive and stand alone on their line";
+        for (const char *lpszHeader : aHeaderNames)
+            if (SameName(last.strText, lpszHeader))
+                hint = "; did you mean " + std::string(lpszHeader) + "?";
+        Add(pState, last.uLine, SEV_ERROR,
+            "unknown section header " + Quote(last.strText) + hint + " (the script is rejected)");
+        return;
+    }
+
+    const void *pNul = memchr(text.data(), '\0', text.size());
+    if (pNul) {
+        Add(pState, lineOf[(const char *)pNul - text.data()], SEV_ERROR,
+            "a zero byte ends the script here, before [End]; the script is rejected");
+        return;
+    }
+    /* The last line with text, or the last line at all. */
+    UINT uLine = last.uLine;
+    for (size_t k = pState->lines.size(); k-- > 0;)
+        if (!pState->lines[k].strText.empty()) {
+            uLine = pState->lines[k].uLine;
+            break;
+        }
+    Add(pState, uLine, SEV_ERROR, "the script ends without an [End] line; it is rejected");
+}
+
+/* A CR without its LF ends a line for the reader, which then skips the
+ * character after it unseen. */
+static void ReportLoneCrs(CHECKSTATE *pState, const std::vector<char> &text,
+                          const std::vector<UINT> &lineOf)
+{
+    UINT uLastLine = pState->lines.empty() ? 0 : pState->lines.back().uLine;
+    BOOL bSkip = FALSE;
+    for (size_t i = 0; i < text.size() && text[i]; i++) {
+        if (bSkip) {
+            bSkip = FALSE;
+            continue;
+        }
+        if (text[i] != '\r' || (i + 1 < text.size() && text[i + 1] == '\n'))
+            continue;
+        if (lineOf[i] > uLastLine)
+            break;
+        if (i + 1 < text.size() && text[i + 1])
+            Add(pState, lineOf[i], SEV_WARNING,
+                "line ends in a lone CR (no LF): the reader skips the first character of the "
+                "next line");
+        else
+            Add(pState, lineOf[i], SEV_WARNING, "line ends in a lone CR (no LF)");
+        bSkip = TRUE;
+    }
+}
+
+/* ---- [App] ------------------------------------------------------------- */
+
+static BOOL IsKnownKey(const std::string &key)
+{
+    for (const char *lpszKey : aKeys)
+        if (key == lpszKey)
+            return TRUE;
+    return FALSE;
+}
+
+static void CheckKeyLine(CHECKSTATE *pState, const SCRIPTLINE &line)
+{
+    size_t eq = line.strText.find('=');
+    if (eq == std::string::npos)
+        return;                         /* the reader reports it */
+    std::string key = line.strText.substr(0, eq);
+    std::string value = line.strText.substr(eq + 1);
+
+    std::vector<char> buf(key.begin(), key.end());
+    buf.push_back('\0');
+    std::string trimmed = TrimBlanks(buf.data());
+    if (trimmed != key && IsKnownKey(trimmed)) {
+        Add(pState, line.uLine, SEV_WARNING,
+            "blank before '=': the reader ignores this line (write " + trimmed + "=...)");
+        return;
+    }
+    if (!IsKnownKey(key)) {
+        std::string hint;
+        for (const char *lpszKey : aKeys)
+            if (SameName(trimmed, lpszKey))
+                hint = "; keys are case-sensitive: did you mean " + std::string(lpszKey) + "?";
+        Add(pState, line.uLine, SEV_WARNING, "unknown key " + Quote(trimmed) + " is ignored" + hint);
+        return;
+    }
+
+    std::map<std::string, UINT>::iterator it = pState->keyLines.find(key);
+    if (it != pState->keyLines.end())
+        Add(pState, line.uLine, SEV_WARNING,
+            key + " given again (before at line " + std::to_string(it->second) +
+            "); this later value is the one used");
+    pState->keyLines[key] = line.uLine;
+
+    if (key == "DefPMGroup" && value.find(',') == std::string::npos)
+        Add(pState, line.uLine, SEV_WARNING,
+            "DefPMGroup without a comma: the whole value becomes the group name "
+            "(write DefPMGroup={first},{group name})");
+}
+
+static UINT KeyLine(const CHECKSTATE *pState, const char *lpszKey)
+{
+    std::map<std::string, UINT>::const_iterator it = pState->keyLines.find(lpszKey);
+    return it == pState->keyLines.end() ? 0 : it->second;
+}
+
+/* A finding about a key that is missing goes to the [App] header. */
+static UINT AppAnchor(const CHECKSTATE *pState)
+{
+    return pState->uAppLine ? pState->uAppLine : pState->uEndLine;
+}
+
+static void CheckAppSettings(CHECKSTATE *pState)
+{
+    CSetupInfView view(*pState->pInf);
+    if (view.AppName()[0] == '\0') {
+        UINT uLine = KeyLine(pState, "AppName");
+        Add(pState, uLine ? uLine : AppAnchor(pState), SEV_WARNING,
+            uLine ? "AppName is empty: windows and messages get no title"
+                  : "no AppName in [App]: windows and messages get no title");
+    }
+    if (!view.InstallToHD())
+        return;
+    LPCSTR lpszDefDir = view.DefDir();
+    if (!isalpha((unsigned char)lpszDefDir[0]) || lpszDefDir[1] != ':') {
+        UINT uLine = KeyLine(pState, "DefDir");
+        if (uLine)
+            Add(pState, uLine, SEV_ERROR,
+                "DefDir " + Quote(lpszDefDir) + " does not begin with a drive letter and a colon");
+        else
+            Add(pState, KeyLine(pState, "InstallToHD"), SEV_ERROR,
+                "InstallToHD is set but there is no DefDir (a folder such as C:\\APP\\)");
+    }
+}
+
+/* ---- directories, files and items --------------------------------------- */
+
+static std::string DirText(const DIRENTRY *pDir)
+{
+    char szDir[MAXTEXT];
+    pDir->GetDir(szDir);
+    return szDir;
+}
+
+/* Folders are created one level at a time in list order, so each parent
+ * must come first. */
+static void CheckDstDirOrder(CHECKSTATE *pState)
+{
+    CSetupInfView view(*pState->pInf);
+    std::vector<std::vector<std::string>> parts;
+    for (UINT i = 0; i < view.NumDstDirs(); i++)
+        parts.push_back(PathParts(DirText(view.DstDir(i))));
+
+    for (UINT i = 0; i < parts.size(); i++) {
+        for (size_t n = 1; n < parts[i].size(); n++) {
+            std::string parent = JoinParts(parts[i], n);
+            UINT j;
+            for (j = 0; j < parts.size(); j++)
+                if (SameName(JoinParts(parts[j], parts[j].size()), parent))
+                    break;
+            if (j < i)
+                continue;
+            std::string folder = Quote(JoinParts(parts[i], parts[i].size()));
+            if (j < parts.size())
+                Add(pState, pState->dstLine[i], SEV_WARNING,
+                    "destination folder " + folder + " is listed before its parent " +
+                    Quote(parent) + " (line " + std::to_string(pState->dstLine[j]) +
+                    "); folders are created in list order");
+            else
+                Add(pState, pState->dstLine[i], SEV_WARNING,
+                    "the parent " + Quote(parent) + " of destination folder " + folder +
+                    " is not listed; it must be created first");
+            break;
+        }
+    }
+}
+
+static std::string SourcePath(const DIRENTRY *pDir, LPCSTR lpszName)
+{
+    return DirText(pDir) + "\\" + lpszName;
+}
+
+/* Ids without a directory, source files missing from the distribution and
+ * the space the files take once copied. */
+static void CheckFiles(CHECKSTATE *pState, unsigned long long *pcbTotal)
+{
+    CSetupInfView view(*pState->pInf);
+    *pcbTotal = 0;
+    for (UINT i = 0; i < view.NumFiles(); i++) {
+        const FILEENTRY *pFile = view.File(i);
+        char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
+        pFile->GetNames(szDisplay, szSrc, szDst);
+        const DIRENTRY *pSrcDir = pState->pInf->FindSrcDir(pFile->GetSrcDirId());
+        if (!pState->fileWild[i]) {
+            if (!pSrcDir)
+                Add(pState, pState->fileLine[i], SEV_ERROR,
+                    "source directory " + std::to_string(pFile->GetSrcDirId()) +
+                    " is not defined in [SrcDirs]");
+            if (!pState->pInf->FindDstDir(pFile->GetDstDirId()))
+                Add(pState, pState->fileLine[i], SEV_ERROR,
+                    "destination directory " + std::to_string(pFile->GetDstDirId()) +
+                    " is not defined in [DstDirs]");
+        }
+        if (!pSrcDir || szSrc[0] == '\0')
+            continue;
+        std::string found;
+        if (!FindOnDisk(pState, SourcePath(pSrcDir, szSrc), &found)) {
+            Add(pState, pState->fileLine[i], SEV_ERROR,
+                "source file " + Quote(NormalPath(SourcePath(pSrcDir, szSrc))) +
+                " is not on the distribution");
+            continue;
+        }
+        unsigned long long cb = 0;
+        if (ExpandedSize(found, &cb))
+            *pcbTotal += cb;
+    }
+}
+
+/* The destination id of a wildcard line is checked on the line itself, so
+ * that an empty folder does not hide a wrong id. */
+static void CheckWildcardDestinations(CHECKSTATE *pState)
+{
+    for (const SCRIPTLINE &line : pState->lines) {
+        if (line.nSection != SECT_FILES || line.strText[0] != '*')
+            continue;
+        std::string src, dst;
+        if (!WildcardIds(line.strText, &src, &dst))
+            continue;
+        std::vector<char> buf(dst.begin(), dst.end());
+        buf.push_back('\0');
+        WORD wId = StrToWord(TrimBlanks(buf.data()));
+        if (!pState->pInf->FindDstDir(wId))
+            Add(pState, line.uLine, SEV_ERROR,
+                "destination directory " + std::to_string(wId) + " is not defined in [DstDirs]");
+    }
+}
+
+static void CheckSpaceNeeded(CHECKSTATE *pState, unsigned long long cbTotal)
+{
+    CSetupInfView view(*pState->pInf);
+    unsigned long long cKNeeded = (cbTotal + 1023) / 1024;
+    if (!view.InstallToHD() || view.SpaceNeeded() >= cKNeeded)
+        return;
+    UINT uLine = KeyLine(pState, "SpaceNeeded");
+    Add(pState, uLine ? uLine : AppAnchor(pState), SEV_WARNING,
+        "SpaceNeeded is " + std::to_string(view.SpaceNeeded()) + "K but the files to copy take " +
+        std::to_string(cKNeeded) + "K once expanded");
+}
+
+/* Is the path, relative to the destination folder, one of the files that
+ * the copy step writes? */
+static BOOL IsInstalled(CHECKSTATE *pState, const std::string &relPath)
+{
+    CSetupInfView view(*pState->pInf);
+    std::string want = NormalPath(relPath);
+    for (UINT i = 0; i < view.NumFiles(); i++) {
+        const FILEENTRY *pFile = view.File(i);
+        const DIRENTRY *pDstDir = pState->pInf->FindDstDir(pFile->GetDstDirId());
+        char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
+        pFile->GetNames(szDisplay, szSrc, szDst);
+        if (!pDstDir)
+            continue;
+        if (SameName(NormalPath(SourcePath(pDstDir, szDst)), want))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+static void CheckItems(CHECKSTATE *pState)
+{
+    CSetupInfView view(*pState->pInf);
+    for (UINT i = 0; i < view.NumPMItems(); i++) {
+        char szDescription[MAXTEXT], szSpec[MAXTEXT];
+        view.PMItem(i)->GetItem(szDescription, szSpec);
+        UINT uLine = pState->itemLine[i];
+        if (strlen(szSpec) < 3) {
+            Add(pState, uLine, SEV_WARNING,
+                "item specification " + Quote(szSpec) +
+                " is shorter than three characters; it names no program");
+            continue;
+        }
+        std::string program = szSpec + 3;
+        if (program.empty())
+            continue;
+        /* A command line may carry arguments after the program. */
+        std::string bare = program.substr(0, program.find(' '));
+        BOOL bSource = szSpec[1] == 'S' || szSpec[1] == 's';
+        std::string found;
+        if (bSource || !view.InstallToHD()) {
+            if (!FindOnDisk(pState, program, &found) && !FindOnDisk(pState, bare, &found))
+                Add(pState, uLine, SEV_WARNING,
+                    "program " + Quote(program) + " of this item is not on the distribution" +
+                    (bSource ? "" : " (InstallToHD is not set, so it is run from there)"));
+        } else if (!IsInstalled(pState, program) && !IsInstalled(pState, bare)) {
+            Add(pState, uLine, SEV_WARNING,
+                "program " + Quote(program) + " of this item is not among the files to be installed");
+        }
+    }
+}
+
+/* ---- the whole check ---------------------------------------------------- */
+
+static void CheckLines(CHECKSTATE *pState)
+{
+    for (const SCRIPTLINE &line : pState->lines) {
+        if (line.strText == "[App]" && !pState->uAppLine)
+            pState->uAppLine = line.uLine;
+        if (line.strText == "[End]")
+            pState->uEndLine = line.uLine;
+        if (line.nSection == SECT_APP && line.strText[0] != '[' && line.strText[0] != ';' &&
+            !line.strText.empty())
+            CheckKeyLine(pState, line);
+    }
+}
+
+/* Ordered by line, errors first, then by text, so the order does not
+ * depend on how a folder lists its files. Findings of one kind on one line
+ * (a wildcard line may fire the same check for many files) are told once,
+ * with their number. */
+static std::vector<FINDING> SortAndMerge(std::vector<FINDING> findings)
+{
+    std::sort(findings.begin(), findings.end(), [](const FINDING &a, const FINDING &b) {
+        if (a.uLine != b.uLine)
+            return a.uLine < b.uLine;
+        if (a.nSeverity != b.nSeverity)
+            return a.nSeverity > b.nSeverity;
+        return a.strText < b.strText;
+    });
+    std::vector<FINDING> merged;
+    std::vector<unsigned> counts;
+    for (const FINDING &f : findings) {
+        if (!merged.empty() && merged.back().uLine == f.uLine &&
+            merged.back().nSeverity == f.nSeverity && merged.back().strText == f.strText) {
+            counts.back()++;
+            continue;
+        }
+        merged.push_back(f);
+        counts.push_back(1);
+    }
+    for (size_t k = 0; k < merged.size(); k++)
+        if (counts[k] > 1)
+            merged[k].strText += " (" + std::to_string(counts[k]) + " times)";
+    return merged;
+}
+
+std::string ScriptFolder(LPCSTR lpszPath)
+{
+    std::string path(lpszPath);
+    size_t cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? std::string("./") : path.substr(0, cut + 1);
+}
+
+std::vector<FINDING> CheckScript(CSetupInf &inf, LPCSTR lpszPath, UINT *puResult)
+{
+    CHECKSTATE state;
+    state.pInf = &inf;
+    state.strBase = ScriptFolder(lpszPath);
+    state.uAppLine = state.uEndLine = 0;
+    OsSetProgramFolder(state.strBase.c_str());
+
+    SetupCheckReset();
+    inf.SetLineObserver(ObserveLine, &state);
+    *puResult = inf.Load(lpszPath, NULL);
+    inf.SetLineObserver(NULL, NULL);
+    HarvestChecks(&state, FALSE);
+
+    if (*puResult == LOAD_CANTOPEN || *puResult == LOAD_NOMEMORY) {
+        Add(&state, 0, SEV_ERROR, *puResult == LOAD_CANTOPEN ? "cannot open the script"
+                                                             : "out of memory reading the script");
+        return state.findings;
+    }
+
+    /* The bytes as the reader got them, for line ends and the size limit. */
+    std::vector<char> text(MAXSCRIPT);
+    UINT cbRead = 0;
+    if (!OsReadFile(lpszPath, text.data(), MAXSCRIPT, &cbRead))
+        cbRead = 0;
+    text.resize(cbRead);
+    std::vector<UINT> lineOf = LineOfOffsets(text);
+
+    MapRecords(&state);
+    ReportReaderChecks(&state);
+    CheckLines(&state);
+    ReportLoneCrs(&state, text, lineOf);
+    if (*puResult == LOAD_REJECTED) {
+        ReportRejection(&state, text, lineOf);
+    } else {
+        unsigned long long cbTotal = 0;
+        CheckAppSettings(&state);
+        CheckDstDirOrder(&state);
+        CheckFiles(&state, &cbTotal);
+        CheckWildcardDestinations(&state);
+        CheckItems(&state);
+        CheckSpaceNeeded(&state, cbTotal);
+    }
+    return SortAndMerge(state.findings);
+}
+
+std::string FormatFinding(LPCSTR lpszName, const FINDING &finding)
+{
+    std::string s = lpszName;
+    if (finding.uLine)
+        s += ":" + std::to_string(finding.uLine);
+    s += finding.nSeverity == SEV_ERROR ? ": error: " : ": warning: ";
+    return s + finding.strText;
+}
+
+std::string FormatSummary(LPCSTR lpszName, const std::vector<FINDING> &findings)
+{
+    size_t nErrors = 0, nWarnings = 0;
+    for (const FINDING &f : findings)
+        (f.nSeverity == SEV_ERROR ? nErrors : nWarnings)++;
+    return std::string(lpszName) + ": " + std::to_string(nErrors) +
+           (nErrors == 1 ? " error, " : " errors, ") + std::to_string(nWarnings) +
+           (nWarnings == 1 ? " warning" : " warnings");
+}
+
+int CheckExitCode(const std::vector<FINDING> &findings)
+{
+    int nCode = 0;
+    for (const FINDING &f : findings)
+        nCode = std::max(nCode, f.nSeverity == SEV_ERROR ? 2 : 1);
+    return nCode;
+}
