@@ -115,27 +115,6 @@ TEST(Platform, SetupExeIsA32BitGuiProgramWithoutRuntimeDlls)
     EXPECT_NE(std::find(dlls.begin(), dlls.end(), "user32.dll"), dlls.end());
 }
 
-TEST_F(Win32Reader, SetupExeRunsFromABareFolder)
-{
-    std::string exe = dir + "SETUP.EXE";
-    ASSERT_TRUE(CopyFileA((ModuleFolder() + "SETUP.EXE").c_str(), exe.c_str(), FALSE));
-    Write("SETUP.INF", "[App]\r\nAppName=Bare\r\n[End]\r\n");
-    STARTUPINFOA si;
-    memset(&si, 0, sizeof(si));
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi;
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, dir.c_str(), &si, &pi));
-    DWORD dwWait = WaitForSingleObject(pi.hProcess, 20000);
-    if (dwWait != WAIT_OBJECT_0)
-        TerminateProcess(pi.hProcess, 99);
-    DWORD dwExit = 12345;
-    GetExitCodeProcess(pi.hProcess, &dwExit);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    EXPECT_EQ(dwWait, WAIT_OBJECT_0);
-    EXPECT_EQ(dwExit, 0u);
-}
-
 TEST_F(Win32Reader, ProgramFolderIsTheModuleFolderUnlessSet)
 {
     char sz[MAXLINE];

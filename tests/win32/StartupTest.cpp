@@ -79,6 +79,31 @@ TEST(Startup, AFolderTooLongToInstallFromIsRefused)
     ExpectNotFoundBox(run, folder + "SETUP.INF");
 }
 
+TEST(Startup, RunsFromAFolderHoldingOnlyItselfAndItsScript)
+{
+    /* The runtime is linked in: no DLL of the compiler is needed. */
+    SetupRun run;
+    run.WriteScript(kScript);
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = FindFirstFileA((run.Dir() + "*").c_str(), &fd);
+    ASSERT_NE(hFind, INVALID_HANDLE_VALUE);
+    std::vector<std::string> names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(fd.cFileName);
+    } while (FindNextFileA(hFind, &fd));
+    FindClose(hFind);
+    EXPECT_EQ(names.size(), 2u);
+    ASSERT_TRUE(run.Start());
+    HWND hDlg = run.WaitWindow("#32770", kAppName);
+    ASSERT_NE(hDlg, (HWND)NULL);
+    PressButton(hDlg, IDCANCEL);
+    HWND hwndBox = run.WaitMessageBox();
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    PressButton(hwndBox, IDYES);
+    EXPECT_EQ(run.WaitExit(), 0u);
+}
+
 class Welcome : public ::testing::Test {
 protected:
     void SetUp() override
