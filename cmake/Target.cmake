@@ -28,6 +28,21 @@ target_compile_options(setupinf-check PRIVATE ${SETUP_WARNINGS})
 target_link_libraries(setupinf-check setupwin)
 target_link_options(setupinf-check PRIVATE ${STATIC_RUNTIME})
 
+# The demo distribution in build/win/demo: SETUP.EXE, demo/ and the demo
+# application, the files a publisher ships compressed made by mscompress.
+add_executable(demoapp WIN32 ${CMAKE_SOURCE_DIR}/tools/demoapp/DemoApp.cpp)
+set_target_properties(demoapp PROPERTIES OUTPUT_NAME DEMO SUFFIX .EXE)
+target_compile_options(demoapp PRIVATE ${SETUP_WARNINGS})
+target_link_options(demoapp PRIVATE ${STATIC_RUNTIME})
+file(GLOB_RECURSE DEMO_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/demo/*)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/demo/SETUP.EXE
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-demo.sh ${CMAKE_BINARY_DIR}/demo
+          $<TARGET_FILE:setup> $<TARGET_FILE:demoapp>
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-demo.sh ${DEMO_SOURCES} setup demoapp
+  COMMENT "Laying out the demo distribution")
+add_custom_target(demo ALL DEPENDS ${CMAKE_BINARY_DIR}/demo/SETUP.EXE)
+
 # Win32 tests: GoogleTest programs run by scripts/wine-test.sh, which fails
 # unless the program really ran and reported passing tests. Every
 # tests/win32/*.cpp goes into win32_tests; a test that needs a program of
@@ -40,7 +55,9 @@ add_custom_command(
   COMMENT "Making the compressed test files")
 add_custom_target(lzfixtures ALL DEPENDS ${CMAKE_BINARY_DIR}/lzfixtures/BIG.DAT)
 
-set(WIN32_DRIVER_SOURCES ${CMAKE_SOURCE_DIR}/tests/win32/driver/SetupDriver.cpp)
+set(WIN32_DRIVER_SOURCES ${CMAKE_SOURCE_DIR}/tests/win32/driver/SetupDriver.cpp
+  ${CMAKE_SOURCE_DIR}/tests/win32/driver/ProgramGroup.cpp)
+set(WIN32_DRIVER_LIBS shell32 ole32 uuid)
 
 function(add_wine_gtest name)
   add_executable(${name} ${ARGN} ${WIN32_DRIVER_SOURCES})
@@ -48,7 +65,7 @@ function(add_wine_gtest name)
     ${CMAKE_SOURCE_DIR}/tests/win32 ${CMAKE_SOURCE_DIR}/tests/win32/driver
     ${CMAKE_SOURCE_DIR}/tools/setupinf-check)
   target_compile_options(${name} PRIVATE ${SETUP_WARNINGS})
-  target_link_libraries(${name} setupwin gtest gtest_main)
+  target_link_libraries(${name} setupwin gtest gtest_main ${WIN32_DRIVER_LIBS})
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
   add_dependencies(${name} setup)
   add_test(NAME win32.${name}
@@ -66,11 +83,20 @@ endforeach()
 
 add_test(NAME win32.checker_matches_host
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-parity.sh
-          $<TARGET_FILE:setupinf-check> ${CMAKE_SOURCE_DIR}/tests/data)
+          $<TARGET_FILE:setupinf-check> ${CMAKE_SOURCE_DIR}/tests/data
+          ${CMAKE_BINARY_DIR}/demo)
 set_tests_properties(win32.checker_matches_host PROPERTIES TIMEOUT 300)
 
 # The copy step's benchmark driver (bench/copy-bench.sh runs it).
 add_executable(copy_bench ${CMAKE_SOURCE_DIR}/bench/copy_bench.cpp ${WIN32_DRIVER_SOURCES})
 target_include_directories(copy_bench PRIVATE ${SETUP_INCLUDE_DIRS} ${CMAKE_SOURCE_DIR}/tests/win32/driver)
 target_compile_options(copy_bench PRIVATE ${SETUP_WARNINGS})
+target_link_libraries(copy_bench ${WIN32_DRIVER_LIBS})
 target_link_options(copy_bench PRIVATE ${STATIC_RUNTIME})
+
+# The walk through the demo installation that scripts/run.sh runs headless.
+add_executable(demo_walk ${CMAKE_SOURCE_DIR}/tools/demo-walk/DemoWalk.cpp ${WIN32_DRIVER_SOURCES})
+target_include_directories(demo_walk PRIVATE ${SETUP_INCLUDE_DIRS} ${CMAKE_SOURCE_DIR}/tests/win32/driver)
+target_compile_options(demo_walk PRIVATE ${SETUP_WARNINGS})
+target_link_libraries(demo_walk ${WIN32_DRIVER_LIBS})
+target_link_options(demo_walk PRIVATE ${STATIC_RUNTIME})

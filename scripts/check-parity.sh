@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# check-parity.sh CHECKER.EXE DATA_DIR - the cross-built setupinf-check.exe
+# check-parity.sh CHECKER.EXE DATA_DIR DEMO_DIR - the cross-built setupinf-check.exe
 # under Wine must print the same as the host checker, and exit with the same
 # code, for every DATA_DIR/*/SETUP.INF: the JSON database and the findings
-# list. One reader, two platform layers. The demo distribution must also
-# check clean under Wine.
+# list. One reader, two platform layers. The demo distribution the build
+# lays out (DEMO_DIR) must check clean with both.
 set -u
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 data=$2
+demo_dir=$3
 root=$(cd "$(dirname "$0")/.." && pwd)
 host=${HOST_CHECK:-$root/build/host/setupinf-check}
 [ -x "$host" ] || { echo "check-parity: no host checker at $host" >&2; exit 1; }
@@ -32,8 +33,8 @@ for inf in "$data"/*/SETUP.INF; do
   compare json "$(dirname "$inf")" --json
   compare findings "$(dirname "$inf")"
 done
-compare findings "$root/demo"
-demo=$(cd "$root/demo" && "$root/scripts/wine-run.sh" "$exe" SETUP.INF); demo_rc=$?
+compare findings "$demo_dir"
+demo=$(cd "$demo_dir" && "$root/scripts/wine-run.sh" "$exe" SETUP.INF); demo_rc=$?
 if [ "$demo_rc" != 0 ]; then
   echo "check-parity: the demo does not check clean under Wine (rc $demo_rc): $demo"
   bad=$((bad + 1))

@@ -15,7 +15,7 @@ std::string TestProgramFolder()
     return s.substr(0, s.rfind('\\') + 1);
 }
 
-static void RemoveTree(const std::string &dir)
+void RemoveTree(const std::string &dir)
 {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((dir + "*.*").c_str(), &fd);
@@ -34,6 +34,25 @@ static void RemoveTree(const std::string &dir)
         FindClose(h);
     }
     RemoveDirectoryA(dir.c_str());
+}
+
+void CopyTree(const std::string &src, const std::string &dst)
+{
+    CreateDirectoryA(dst.c_str(), NULL);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((src + "*.*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyTree(src + name + "\\", dst + name + "\\");
+        else
+            CopyFileA((src + name).c_str(), (dst + name).c_str(), FALSE);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
 }
 
 std::string WindowText(HWND hwnd)
@@ -117,6 +136,11 @@ COLORREF ScreenPixel(int x, int y)
 
 bool SaveScreenshot(const std::string &name)
 {
+    return SaveScreenshotIn(TestProgramFolder() + "screenshots\\", name);
+}
+
+bool SaveScreenshotIn(const std::string &dir, const std::string &name)
+{
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     BITMAPINFO bmi;
     memset(&bmi, 0, sizeof(bmi));
@@ -136,7 +160,6 @@ bool SaveScreenshot(const std::string &name)
     DeleteDC(hdcMem);
     ReleaseDC(NULL, hdcScreen);
 
-    std::string dir = TestProgramFolder() + "screenshots\\";
     CreateDirectoryA(dir.c_str(), NULL);
     DWORD cbRow = ((DWORD)cx * 3 + 3) & ~3u;
     BITMAPFILEHEADER bfh;

@@ -21,6 +21,23 @@ std::string Gbk(const wchar_t *lpwsz);
 /* The folder of the running test program, with its backslash. */
 std::string TestProgramFolder();
 
+/* Deletes folder dir (ending in a backslash) with everything in it;
+ * copies folder src into dst, made when missing. */
+void RemoveTree(const std::string &dir);
+void CopyTree(const std::string &src, const std::string &dst);
+
+/* The prefix's Start Menu programs folder, where Program Manager groups
+ * live, with its backslash. */
+std::string ProgramsFolder();
+
+/* The shortcuts of a program group: each item's name and the path it
+ * points at (both in code page 936), sorted by name. */
+struct GROUPITEM {
+    std::string name;
+    std::string target;
+};
+std::vector<GROUPITEM> GroupItems(const std::string &group);
+
 /* Text of a window of any process (WM_GETTEXT, ANSI, with a time limit). */
 std::string WindowText(HWND hwnd);
 std::string ClassName(HWND hwnd);
@@ -34,6 +51,8 @@ int ListSelection(HWND hwndList);
 /* Writes a 24-bit BMP of the whole screen, for a person to look at;
  * scripts/test.sh turns every BMP of build/win/screenshots into a PNG. */
 bool SaveScreenshot(const std::string &name);
+/* The same into folder dir (ending in a backslash). */
+bool SaveScreenshotIn(const std::string &dir, const std::string &name);
 
 /* The colour of one screen pixel. */
 COLORREF ScreenPixel(int x, int y);
@@ -68,6 +87,7 @@ public:
 
     bool Start();
     DWORD ProcessId() const { return m_pi.dwProcessId; }
+    HANDLE MainThread() const { return m_pi.hThread; }
 
     /* A visible top-level window of the program whose class and caption
      * match (NULL matches any), or NULL after the time limit. */

@@ -1,0 +1,57 @@
+/*
+ * ProgramGroup.cpp - what a Program Manager group left on disk: Wine's
+ * server keeps each group as a folder of shortcuts under the Start Menu.
+ */
+#include "SetupDriver.h"
+#include <shlobj.h>
+#include <algorithm>
+
+std::string ProgramsFolder()
+{
+    char szPath[MAX_PATH];
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_PROGRAMS, NULL, SHGFP_TYPE_CURRENT, szPath)))
+        return "";
+    return std::string(szPath) + "\\";
+}
+
+/* The path a shortcut points at, or "" when it cannot be read. */
+static std::string ShortcutTarget(const std::string &lnkPath)
+{
+    std::string target;
+    IShellLinkA *pLink = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                (void **)&pLink)))
+        return target;
+    IPersistFile *pFile = NULL;
+    WCHAR wszPath[MAX_PATH];
+    if (SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, (void **)&pFile)) &&
+        MultiByteToWideChar(CP_ACP, 0, lnkPath.c_str(), -1, wszPath, MAX_PATH) &&
+        SUCCEEDED(pFile->Load(wszPath, STGM_READ))) {
+        char szTarget[MAX_PATH];
+        if (pLink->GetPath(szTarget, MAX_PATH, NULL, 0) == S_OK)
+            target = szTarget;
+    }
+    if (pFile)
+        pFile->Release();
+    pLink->Release();
+    return target;
+}
+
+std::vector<GROUPITEM> GroupItems(const std::string &group)
+{
+    CoInitialize(NULL);
+    std::vector<GROUPITEM> items;
+    std::string dir = ProgramsFolder() + group + "\\";
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "*.lnk").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            items.push_back({ name.substr(0, name.size() - 4), ShortcutTarget(dir + name) });
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    std::sort(items.begin(), items.end(),
+              [](const GROUPITEM &a, const GROUPITEM &b) { return a.name < b.name; });
+    return items;
+}
