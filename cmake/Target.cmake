@@ -67,7 +67,7 @@ function(add_wine_gtest name)
   target_compile_options(${name} PRIVATE ${SETUP_WARNINGS})
   target_link_libraries(${name} setupwin gtest gtest_main ${WIN32_DRIVER_LIBS})
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
-  add_dependencies(${name} setup)
+  add_dependencies(${name} setup demo)
   add_test(NAME win32.${name}
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-test.sh $<TARGET_FILE:${name}>)
   set_tests_properties(win32.${name} PROPERTIES TIMEOUT 300)

@@ -36,6 +36,25 @@ void RemoveTree(const std::string &dir)
     RemoveDirectoryA(dir.c_str());
 }
 
+std::string ReadWholeFile(const std::string &path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return "(missing)";
+    std::string s;
+    char buf[65536];
+    DWORD cb = 0;
+    while (ReadFile(h, buf, sizeof(buf), &cb, NULL) && cb)
+        s.append(buf, cb);
+    CloseHandle(h);
+    return s;
+}
+
+bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 void CopyTree(const std::string &src, const std::string &dst)
 {
     CreateDirectoryA(dst.c_str(), NULL);

@@ -26,6 +26,10 @@ std::string TestProgramFolder();
 void RemoveTree(const std::string &dir);
 void CopyTree(const std::string &src, const std::string &dst);
 
+/* A whole file's bytes, or "(missing)" when it cannot be read. */
+std::string ReadWholeFile(const std::string &path);
+bool FileExists(const std::string &path);
+
 /* The prefix's Start Menu programs folder, where Program Manager groups
  * live, with its backslash. */
 std::string ProgramsFolder();
