@@ -242,3 +242,38 @@ TEST_F(DestDir, CancelAsksEscAndTheCloseBoxToo)
     /* Nothing was chosen, so nothing was made at the default folder. */
     EXPECT_EQ(GetFileAttributesA("C:\\apps\\demo"), INVALID_FILE_ATTRIBUTES);
 }
+
+TEST_F(DestDir, DefaultAtADriveRootListsTheRootAndInstallsThere)
+{
+    HWND hDlg = Open("C:\\", 0);
+    ASSERT_NE(hDlg, (HWND)NULL);
+    EXPECT_EQ(Field(hDlg), "c:");
+    std::vector<std::string> items = ListItems(GetDlgItem(hDlg, IDC_DIRLIST));
+    EXPECT_GE(IndexOf(items, "[apps]"), 0);
+    PressButton(hDlg, IDOK);
+    ExpectInstalledTo("C:\\");
+    DeleteFileA("C:\\README.TXT");
+}
+
+TEST(DestDirWithoutDrive, DefaultWithoutADriveGoesOnTheProgramsDrive)
+{
+    /* Started from R:, so the folder the dialog makes lies on R:. */
+    SetupRun run("R:\\nodrive\\");
+    CreateDirectoryA("R:\\apps", NULL);
+    run.WriteScript(Script("\\APPS\\NODRIVE\\", 0));
+    run.WriteFile("README.TXT", "readme\r\n");
+    ASSERT_TRUE(run.Start());
+    HWND hWelcome = run.WaitWindow("#32770", kApp);
+    ASSERT_NE(hWelcome, (HWND)NULL);
+    PressButton(hWelcome, IDOK);
+    HWND hDlg = run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
+    ASSERT_NE(hDlg, (HWND)NULL);
+    EXPECT_EQ(Field(hDlg), "r:\\apps\\nodrive");
+    PressButton(hDlg, IDOK);
+    HWND hwndBox = run.WaitMessageBox(20000);
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    EXPECT_EQ(BoxText(hwndBox), Gbk(L"软件安装成功!"));
+    PressButton(hwndBox, IDOK);
+    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_TRUE(FileExists("R:\\apps\\nodrive\\README.TXT"));
+}
