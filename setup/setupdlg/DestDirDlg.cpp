@@ -115,6 +115,11 @@ static void OnDestOk(HWND hDlg, WPARAM wParam)
     GetDlgItemTextA(hDlg, IDC_PATH, szWork, CCH_READ);
     if (!szWork[0])
         return;
+    /* A longer text would be read cut: never install to a cut folder. */
+    if (GetWindowTextLengthA(GetDlgItem(hDlg, IDC_PATH)) >= CCH_READ) {
+        DestMessage(hDlg, STR_BADDIRNAME, MB_ICONINFORMATION, NULL);
+        return;
+    }
     LowerPath(szWork);
     RemoveTrailingBackslash(szWork);
     if (IsBadDirName(szWork)) {
