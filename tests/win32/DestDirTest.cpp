@@ -173,6 +173,11 @@ TEST_F(DestDir, FolderClicksRewriteTheField)
 
     PickListItem(hDlg, IDC_DIRLIST, IndexOf(ListItems(hwndList), "[tools]"), true);
     ASSERT_TRUE(WaitFor([&] { return Field(hDlg) == "c:\\apps\\tools\\.."; })) << Field(hDlg);
+    /* tools is empty: only the way up is listed, the dialog goes on. */
+    std::vector<std::string> inTools = ListItems(hwndList);
+    EXPECT_EQ(IndexOf(inTools, "[..]"), 0);
+    for (const std::string &item : inTools)
+        EXPECT_TRUE(item == "[..]" || item.rfind("[-", 0) == 0) << item;
     HWND hwndBox = OkWith(hDlg, "c:\\apps\\tools\\..");
     ASSERT_NE(hwndBox, (HWND)NULL);
     EXPECT_EQ(BoxText(hwndBox), Gbk(L"请选择正确的目录名."));
