@@ -23,6 +23,27 @@ static BOOL IsSameFile(LPCSTR lpszFirst, LPCSTR lpszSecond)
     return lstrcmpiA(szFirst, szSecond) == 0;
 }
 
+/* Opens the destination for writing, empty, as a handle LZCopy takes;
+ * HFILE_ERROR on failure. A file that is not there yet is made outright
+ * rather than made and then emptied, as OpenFile does: under Wine on
+ * ext4 a file emptied and then written is sent to disk when it is
+ * closed, and the copy would pay for that at every file. An existing
+ * file still goes through OpenFile, which empties it and refuses a
+ * read-only one. */
+static HFILE CreateDestFile(LPCSTR lpszDst)
+{
+    HANDLE hFile = CreateFileA(lpszDst, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile != INVALID_HANDLE_VALUE)
+        return (HFILE)(INT_PTR)hFile;
+    if (GetLastError() != ERROR_FILE_EXISTS)
+        return HFILE_ERROR;
+    /* LZOpenFileA in create mode is not used: it may fall back to another
+     * name (the last character replaced by '_') when the real one cannot
+     * be made, and report success. */
+    OFSTRUCT of;
+    return OpenFile(lpszDst, &of, OF_CREATE);
+}
+
 int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, LPCSTR lpszDstName)
 {
     char szSrc[MAXCOPYPATH], szDst[MAXCOPYPATH];
@@ -31,15 +52,11 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     if (IsSameFile(szSrc, szDst))
         return GetFileAttributesA(szSrc) != INVALID_FILE_ATTRIBUTES;
 
-    OFSTRUCT ofSrc, ofDst;
+    OFSTRUCT ofSrc;
     INT hSrc = LZOpenFileA(szSrc, &ofSrc, OF_READ);
     if (hSrc < 0)
         return 0;
-    /* The destination is created with OpenFile, which LZCopy takes as it
-     * is: LZOpenFileA in create mode may fall back to another name
-     * (the last character replaced by '_') when the real one cannot be
-     * made, and report success. */
-    HFILE hDst = OpenFile(szDst, &ofDst, OF_CREATE);
+    HFILE hDst = CreateDestFile(szDst);
     if (hDst == HFILE_ERROR) {
         LZClose(hSrc);
         return 0;

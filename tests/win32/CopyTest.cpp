@@ -125,6 +125,7 @@ TEST_F(CopyStep, EachFailingFileIsNamedAndTheFilesBeforeItStay)
         { "destination is a folder", "First,1:A.TXT,1:A.TXT,\r\nFolder,1:A.TXT,1:ADIR,\r\n" },
         { "unresolved id", "First,1:A.TXT,1:A.TXT,\r\nNoDir,1:A.TXT,7:A2.TXT,\r\n" },
         { "truncated compressed", "First,1:A.TXT,1:A.TXT,\r\nCut,1:CUT.DA_,1:CUT.DAT,\r\n" },
+        { "truncated compressed, new file", "First,1:A.TXT,1:A.TXT,\r\nCutNew,1:CUT.DA_,1:NEWCUT.DAT,\r\n" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.lpszCase);
@@ -171,11 +172,47 @@ TEST_F(CopyStep, EachFailingFileIsNamedAndTheFilesBeforeItStay)
         EXPECT_EQ(ReadAll(d + "A.TXT"), "aaa");
         EXPECT_FALSE(Exists(d + "A2.TXT"));
         EXPECT_FALSE(Exists(d + "NOSUCH.TXT"));
+        EXPECT_FALSE(Exists(d + "NEWCUT.DAT")) << "a short copy must not stay";
         if (std::string(c.lpszCase) == "truncated compressed")
             EXPECT_FALSE(Exists(d + "CUT.DAT")) << "a short copy must not stay";
         else
             EXPECT_TRUE(Exists(d + "CUT.DAT")) << "other files are never removed";
         SetFileAttributesA((d + "LOCKED.TXT").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
+{
+    /* Longer old files, so a tail left behind would show. */
+    CreateDirectoryA(dest.c_str(), NULL);
+    const char *aOld[] = { "SHORT.TXT", "TEXT.TXT", "EMPTY.TXT" };
+    for (const char *lpszName : aOld) {
+        HANDLE h = CreateFileA((dest + lpszName).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        std::string old(ReadAll(Fixture("TEXT.TXT")).size() + 5000, 'o');
+        DWORD cb = 0;
+        BOOL bWritten = WriteFile(h, old.data(), (DWORD)old.size(), &cb, NULL);
+        CloseHandle(h);
+        ASSERT_TRUE(bWritten && cb == old.size());
+    }
+    run.WriteFile("SHORT.TXT", "new\r\n");
+    run.WriteFile("EMPTY.TXT", "");
+    AddFixture("TEXT.TXT_", "TEXT.TX_");
+    StartCopy(Script("[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n[Files]\r\n"
+                     "Short,1:SHORT.TXT,1:SHORT.TXT,\r\nText,1:TEXT.TX_,1:TEXT.TXT,\r\nEmpty,1:EMPTY.TXT,1:EMPTY.TXT,\r\n"));
+    HWND hwndBox = run.WaitMessageBox(20000);
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    EXPECT_EQ(BoxText(hwndBox), Gbk(L"软件安装成功!"));
+    PressButton(hwndBox, IDOK);
+    EXPECT_EQ(run.WaitExit(), 0u);
+    /* Sizes first: a stale tail shows as a size, not as pages of 'o'. */
+    const struct { const char *lpszName; std::string expected; } files[] = {
+        { "SHORT.TXT", "new\r\n" }, { "TEXT.TXT", ReadAll(Fixture("TEXT.TXT")) }, { "EMPTY.TXT", "" },
+    };
+    for (const auto &f : files) {
+        std::string got = ReadAll(dest + f.lpszName);
+        EXPECT_EQ(got.size(), f.expected.size()) << f.lpszName;
+        EXPECT_TRUE(got == f.expected) << f.lpszName << " differs from its source";
     }
 }
 
