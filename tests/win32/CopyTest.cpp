@@ -12,25 +12,6 @@
 
 static const char *kApp = "CopyTest";
 
-static std::string ReadAll(const std::string &path)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return "(missing)";
-    std::string s;
-    char buf[65536];
-    DWORD cb = 0;
-    while (ReadFile(h, buf, sizeof(buf), &cb, NULL) && cb)
-        s.append(buf, cb);
-    CloseHandle(h);
-    return s;
-}
-
-static bool Exists(const std::string &path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 static std::string Fixture(const char *lpszName)
 {
     return TestProgramFolder() + "lzfixtures\\" + lpszName;
@@ -51,7 +32,7 @@ protected:
     }
     void AddFixture(const char *lpszFixture, const std::string &relPath)
     {
-        run.WriteFile(relPath, ReadAll(Fixture(lpszFixture)));
+        run.WriteFile(relPath, ReadWholeFile(Fixture(lpszFixture)));
     }
     /* Welcome, then the destination dialog confirmed at its default. */
     void StartCopy(const std::string &script)
@@ -107,14 +88,14 @@ TEST_F(CopyStep, FullCopyPutsEveryFileInPlaceAndExpandsCompressedOnes)
     PressButton(hwndBox, IDOK);
     EXPECT_EQ(run.WaitExit(), 0u);
 
-    EXPECT_EQ(ReadAll(dest + "README.TXT"), "readme\r\n");
-    EXPECT_EQ(ReadAll(dest + "data\\sub\\B.TXT"), "file a\r\n");
-    EXPECT_EQ(ReadAll(dest + "data\\W1.DAT"), "wild one");
-    EXPECT_EQ(ReadAll(dest + "data\\W2.DAT"), std::string(5000, 'w'));
-    EXPECT_FALSE(Exists(dest + "data\\SUBDIR"));
-    EXPECT_EQ(ReadAll(dest + "lz\\TEXT.TXT"), ReadAll(Fixture("TEXT.TXT")));
-    EXPECT_EQ(ReadAll(dest + "lz\\BIN.DAT"), ReadAll(Fixture("BIN.DAT")));
-    EXPECT_EQ(ReadAll(dest + "ZERO.BIN"), ReadAll(Fixture("ZERO.BIN")));
+    EXPECT_EQ(ReadWholeFile(dest + "README.TXT"), "readme\r\n");
+    EXPECT_EQ(ReadWholeFile(dest + "data\\sub\\B.TXT"), "file a\r\n");
+    EXPECT_EQ(ReadWholeFile(dest + "data\\W1.DAT"), "wild one");
+    EXPECT_EQ(ReadWholeFile(dest + "data\\W2.DAT"), std::string(5000, 'w'));
+    EXPECT_FALSE(FileExists(dest + "data\\SUBDIR"));
+    EXPECT_EQ(ReadWholeFile(dest + "lz\\TEXT.TXT"), ReadWholeFile(Fixture("TEXT.TXT")));
+    EXPECT_EQ(ReadWholeFile(dest + "lz\\BIN.DAT"), ReadWholeFile(Fixture("BIN.DAT")));
+    EXPECT_EQ(ReadWholeFile(dest + "ZERO.BIN"), ReadWholeFile(Fixture("ZERO.BIN")));
 }
 
 TEST_F(CopyStep, EachFailingFileIsNamedAndTheFilesBeforeItStay)
@@ -134,7 +115,7 @@ TEST_F(CopyStep, EachFailingFileIsNamedAndTheFilesBeforeItStay)
         std::string d = dest;
         CreateDirectoryA(d.c_str(), NULL);
         one.WriteFile("A.TXT", "aaa");
-        one.WriteFile("CUT.DA_", ReadAll(Fixture("CUT.DAT_")));
+        one.WriteFile("CUT.DA_", ReadWholeFile(Fixture("CUT.DAT_")));
         /* A destination file the failed copy overwrites is removed, not left short. */
         HANDLE h = CreateFileA((d + "CUT.DAT").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
         CloseHandle(h);
@@ -169,14 +150,14 @@ TEST_F(CopyStep, EachFailingFileIsNamedAndTheFilesBeforeItStay)
         EXPECT_EQ(WindowText(hwndBox), kApp);
         PressButton(hwndBox, IDOK);
         EXPECT_EQ(one.WaitExit(), 0u);
-        EXPECT_EQ(ReadAll(d + "A.TXT"), "aaa");
-        EXPECT_FALSE(Exists(d + "A2.TXT"));
-        EXPECT_FALSE(Exists(d + "NOSUCH.TXT"));
-        EXPECT_FALSE(Exists(d + "NEWCUT.DAT")) << "a short copy must not stay";
+        EXPECT_EQ(ReadWholeFile(d + "A.TXT"), "aaa");
+        EXPECT_FALSE(FileExists(d + "A2.TXT"));
+        EXPECT_FALSE(FileExists(d + "NOSUCH.TXT"));
+        EXPECT_FALSE(FileExists(d + "NEWCUT.DAT")) << "a short copy must not stay";
         if (std::string(c.lpszCase) == "truncated compressed")
-            EXPECT_FALSE(Exists(d + "CUT.DAT")) << "a short copy must not stay";
+            EXPECT_FALSE(FileExists(d + "CUT.DAT")) << "a short copy must not stay";
         else
-            EXPECT_TRUE(Exists(d + "CUT.DAT")) << "other files are never removed";
+            EXPECT_TRUE(FileExists(d + "CUT.DAT")) << "other files are never removed";
         SetFileAttributesA((d + "LOCKED.TXT").c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
@@ -189,7 +170,7 @@ TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
     for (const char *lpszName : aOld) {
         HANDLE h = CreateFileA((dest + lpszName).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        std::string old(ReadAll(Fixture("TEXT.TXT")).size() + 5000, 'o');
+        std::string old(ReadWholeFile(Fixture("TEXT.TXT")).size() + 5000, 'o');
         DWORD cb = 0;
         BOOL bWritten = WriteFile(h, old.data(), (DWORD)old.size(), &cb, NULL);
         CloseHandle(h);
@@ -207,10 +188,10 @@ TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
     EXPECT_EQ(run.WaitExit(), 0u);
     /* Sizes first: a stale tail shows as a size, not as pages of 'o'. */
     const struct { const char *lpszName; std::string expected; } files[] = {
-        { "SHORT.TXT", "new\r\n" }, { "TEXT.TXT", ReadAll(Fixture("TEXT.TXT")) }, { "EMPTY.TXT", "" },
+        { "SHORT.TXT", "new\r\n" }, { "TEXT.TXT", ReadWholeFile(Fixture("TEXT.TXT")) }, { "EMPTY.TXT", "" },
     };
     for (const auto &f : files) {
-        std::string got = ReadAll(dest + f.lpszName);
+        std::string got = ReadWholeFile(dest + f.lpszName);
         EXPECT_EQ(got.size(), f.expected.size()) << f.lpszName;
         EXPECT_TRUE(got == f.expected) << f.lpszName << " differs from its source";
     }
@@ -235,7 +216,7 @@ TEST_F(CopyStep, FoldersExistingAcceptedNestedBeforeParentFailsWithItsPath)
     EXPECT_EQ(SendTimeout(hwndMeter, MM_GETRANGE, 0, 0), 4);
     PressButton(hwndBox, IDOK);
     EXPECT_EQ(run.WaitExit(), 0u);
-    EXPECT_FALSE(Exists(dest + "old\\A.TXT"));
+    EXPECT_FALSE(FileExists(dest + "old\\A.TXT"));
 }
 
 /* Waits for the progress dialog and the first file done, then asks to
@@ -318,7 +299,7 @@ TEST_F(CopyStep, CancelNoGoesOnCancelYesStopsBeforeTheNextFile)
     ASSERT_GE(nDone, 1);
     ASSERT_LT(nDone, 5) << "the copy ended before the cancel";
     for (int i = 0; i < 5; i++)
-        EXPECT_EQ(Exists(dest + "BIG" + std::to_string(i) + ".DAT"), i < nDone) << i;
+        EXPECT_EQ(FileExists(dest + "BIG" + std::to_string(i) + ".DAT"), i < nDone) << i;
 }
 
 TEST_F(CopyStep, CancelYesDuringFolderCreationCopiesNothing)
@@ -336,6 +317,6 @@ TEST_F(CopyStep, CancelYesDuringFolderCreationCopiesNothing)
     ASSERT_EQ(WindowText(GetDlgItem(hDlg, IDC_ACTION)), Gbk(L"创建目录")) << "the click came too late";
     PressButton(hwndBox, IDYES);
     EXPECT_EQ(run.WaitExit(), 0u);
-    EXPECT_FALSE(Exists(dest + "d0\\A.TXT"));
-    EXPECT_FALSE(Exists(dest + "d98"));
+    EXPECT_FALSE(FileExists(dest + "d0\\A.TXT"));
+    EXPECT_FALSE(FileExists(dest + "d98"));
 }
