@@ -107,6 +107,8 @@ TEST_F(CopyStep, EachFailingFileIsNamedAndTheFilesBeforeItStay)
         { "unresolved id", "First,1:A.TXT,1:A.TXT,\r\nNoDir,1:A.TXT,7:A2.TXT,\r\n" },
         { "truncated compressed", "First,1:A.TXT,1:A.TXT,\r\nCut,1:CUT.DA_,1:CUT.DAT,\r\n" },
         { "truncated compressed, new file", "First,1:A.TXT,1:A.TXT,\r\nCutNew,1:CUT.DA_,1:NEWCUT.DAT,\r\n" },
+        /* With the destination folder the path passes 127: refused, not cut. */
+        { "path too long", "First,1:A.TXT,1:A.TXT,\r\nLong,1:A.TXT,1:LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL.TXT,\r\n" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.lpszCase);
