@@ -25,9 +25,16 @@ HDDEDATA CALLBACK ProgmanCallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, 
 
 int ProgmanStart(void)
 {
-    DdeInitializeA(&idDdeInst, ProgmanCallback, APPCMD_CLIENTONLY, 0);
+    if (DdeInitializeA(&idDdeInst, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+        return 0;
     hszProgman = DdeCreateStringHandleA(idDdeInst, "PROGMAN", CP_WINANSI);
-    return hszProgman != NULL;
+    if (!hszProgman) {
+        /* Half started is not started: nothing is left to release. */
+        DdeUninitialize(idDdeInst);
+        idDdeInst = 0;
+        return 0;
+    }
+    return 1;
 }
 
 void ProgmanStop(void)
