@@ -9,16 +9,9 @@
 #include <vector>
 #include "Dib.h"
 #include "Screenshot.h"
+#include "SetupDriver.h"
 
 #define LANG_RES MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL)    /* 1028 */
-
-static std::string ModuleFolder()
-{
-    char szPath[MAX_PATH];
-    DWORD cch = GetModuleFileNameA(NULL, szPath, sizeof(szPath));
-    std::string s(szPath, cch);
-    return s.substr(0, s.rfind('\\') + 1);
-}
 
 static std::string ResourceBytes(HMODULE h, LPCSTR lpszName)
 {
@@ -44,7 +37,7 @@ class ShippedPictures : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        hExe = LoadLibraryExA((ModuleFolder() + "SETUP.EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        hExe = LoadLibraryExA((TestProgramFolder() + "SETUP.EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_TRUE(hExe != NULL);
         hwnd = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, GetModuleHandleA(NULL), NULL);
         ASSERT_TRUE(hwnd != NULL);
@@ -216,13 +209,13 @@ class OtherForms : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        path = ModuleFolder() + "dibforms" + std::to_string(GetCurrentProcessId()) + ".exe";
-        ASSERT_TRUE(CopyFileA((ModuleFolder() + "SETUP.EXE").c_str(), path.c_str(), FALSE));
+        path = TestProgramFolder() + "dibforms" + std::to_string(GetCurrentProcessId()) + ".exe";
+        ASSERT_TRUE(CopyFileA((TestProgramFolder() + "SETUP.EXE").c_str(), path.c_str(), FALSE));
         HANDLE hUpdate = BeginUpdateResourceA(path.c_str(), FALSE);
         ASSERT_TRUE(hUpdate != NULL);
         std::string shortBack;
         {
-            HMODULE hExe = LoadLibraryExA((ModuleFolder() + "SETUP.EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+            HMODULE hExe = LoadLibraryExA((TestProgramFolder() + "SETUP.EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
             shortBack = ResourceBytes(hExe, "BACK");
             FreeLibrary(hExe);
         }

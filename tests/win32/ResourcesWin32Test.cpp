@@ -9,23 +9,16 @@
 #include <string>
 #include <vector>
 #include "meter.h"
+#include "SetupDriver.h"
 #include "resource.h"
 
 #define LANG_RES MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL)    /* 1028 */
-
-static std::string ModuleFolder()
-{
-    char szPath[MAX_PATH];
-    DWORD cch = GetModuleFileNameA(NULL, szPath, sizeof(szPath));
-    std::string s(szPath, cch);
-    return s.substr(0, s.rfind('\\') + 1);
-}
 
 class SetupExe : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        hExe = LoadLibraryExA((ModuleFolder() + "SETUP.EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        hExe = LoadLibraryExA((TestProgramFolder() + "SETUP.EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_TRUE(hExe != NULL);
     }
     void TearDown() override
