@@ -18,7 +18,8 @@ set_target_properties(setup PROPERTIES OUTPUT_NAME SETUP SUFFIX .EXE LINKER_LANG
 target_include_directories(setup PRIVATE ${SETUP_INCLUDE_DIRS})
 target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${SETUP_WARNINGS}>)
 target_link_libraries(setup setupwin)
-target_link_options(setup PRIVATE ${STATIC_RUNTIME})
+# Shipped on a disk: no symbol tables.
+target_link_options(setup PRIVATE ${STATIC_RUNTIME} -s)
 
 add_executable(setupinf-check
   ${CMAKE_SOURCE_DIR}/tools/setupinf-check/main.cpp
