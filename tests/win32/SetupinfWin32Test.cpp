@@ -1,7 +1,6 @@
 /*
  * SetupinfWin32Test.cpp - the reader's Windows layer under Wine: reading
- * the script, the program's folder, folder listings, code page 936, and
- * SETUP.EXE as one file that runs from a bare folder.
+ * the script, the program's folder, folder listings and code page 936.
  */
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -11,34 +10,8 @@
 #include "Setupinf.h"
 #include "SetupinfOs.h"
 #include "SetupinfView.h"
+#include "SetupDriver.h"
 #include "resource.h"
-
-static std::string ModuleFolder()
-{
-    char szPath[MAX_PATH];
-    DWORD cch = GetModuleFileNameA(NULL, szPath, sizeof(szPath));
-    std::string s(szPath, cch);
-    return s.substr(0, s.rfind('\\') + 1);
-}
-
-static void RemoveTree(const std::string &dir)
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "*.*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(dir + name + "\\");
-            else
-                DeleteFileA((dir + name).c_str());
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(dir.c_str());
-}
 
 /* A scratch folder beside the test program, so wildcard lines, which list
  * folders relative to the program, can reach it. */
@@ -48,7 +21,7 @@ protected:
     {
         static int nSerial;
         rel = "wt" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++nSerial) + "\\";
-        dir = ModuleFolder() + rel;
+        dir = TestProgramFolder() + rel;
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL)) << dir;
         SetupCheckReset();
     }
@@ -79,7 +52,7 @@ TEST(Platform, AnsiCodePageIs936)
 
 TEST(Platform, SetupExeStringsLoadAsGbk)
 {
-    std::string exe = ModuleFolder() + "SETUP.EXE";
+    std::string exe = TestProgramFolder() + "SETUP.EXE";
     HMODULE h = LoadLibraryExA(exe.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(h, (HMODULE)NULL) << exe;
     char sz[200];
@@ -91,7 +64,7 @@ TEST(Platform, SetupExeStringsLoadAsGbk)
 
 TEST(Platform, SetupExeIsA32BitGuiProgramWithoutRuntimeDlls)
 {
-    std::string exe = ModuleFolder() + "SETUP.EXE";
+    std::string exe = TestProgramFolder() + "SETUP.EXE";
     HMODULE h = LoadLibraryExA(exe.c_str(), NULL, DONT_RESOLVE_DLL_REFERENCES);
     ASSERT_NE(h, (HMODULE)NULL);
     const BYTE *pBase = (const BYTE *)h;
@@ -120,7 +93,7 @@ TEST_F(Win32Reader, ProgramFolderIsTheModuleFolderUnlessSet)
     char sz[MAXLINE];
     memset(sz, 0xA5, sizeof(sz));
     ASSERT_TRUE(OsGetProgramFolder(NULL, sz, sizeof(sz)));
-    EXPECT_EQ(std::string(sz), ModuleFolder());
+    EXPECT_EQ(std::string(sz), TestProgramFolder());
     EXPECT_FALSE(OsGetProgramFolder(NULL, sz, 4));
     EXPECT_EQ(strlen(sz), 3u);
     OsSetProgramFolder(dir.c_str());

@@ -2,7 +2,7 @@
  * SetupDriver.cpp - the GUI test driver: SETUP.EXE run as a user would.
  */
 #include "SetupDriver.h"
-#include <stdio.h>
+#include "Screenshot.h"
 #include <string.h>
 
 #define SEND_TIMEOUT 3000
@@ -160,44 +160,8 @@ bool SaveScreenshot(const std::string &name)
 
 bool SaveScreenshotIn(const std::string &dir, const std::string &name)
 {
-    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO bmi;
-    memset(&bmi, 0, sizeof(bmi));
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = cx;
-    bmi.bmiHeader.biHeight = cy;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 24;
-    void *pBits = NULL;
-    HDC hdcScreen = GetDC(NULL);
-    HBITMAP hbm = CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, NULL, 0);
-    HDC hdcMem = CreateCompatibleDC(hdcScreen);
-    HGDIOBJ hOld = SelectObject(hdcMem, hbm);
-    BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, 0, 0, SRCCOPY);
-    GdiFlush();
-    SelectObject(hdcMem, hOld);
-    DeleteDC(hdcMem);
-    ReleaseDC(NULL, hdcScreen);
-
     CreateDirectoryA(dir.c_str(), NULL);
-    DWORD cbRow = ((DWORD)cx * 3 + 3) & ~3u;
-    BITMAPFILEHEADER bfh;
-    memset(&bfh, 0, sizeof(bfh));
-    bfh.bfType = 0x4D42;
-    bfh.bfOffBits = sizeof(bfh) + sizeof(BITMAPINFOHEADER);
-    bfh.bfSize = bfh.bfOffBits + cbRow * cy;
-    FILE *fp = fopen((dir + name + ".bmp").c_str(), "wb");
-    bool bOk = fp && hbm && pBits;
-    if (bOk) {
-        bOk = fwrite(&bfh, sizeof(bfh), 1, fp) == 1 &&
-              fwrite(&bmi.bmiHeader, sizeof(BITMAPINFOHEADER), 1, fp) == 1 &&
-              fwrite(pBits, cbRow, cy, fp) == (size_t)cy;
-    }
-    if (fp)
-        fclose(fp);
-    if (hbm)
-        DeleteObject(hbm);
-    return bOk;
+    return WriteBmpFile(dir + name + ".bmp", CaptureScreen());
 }
 
 /* ---- one run of the program ---- */

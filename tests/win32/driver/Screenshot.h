@@ -1,7 +1,8 @@
 /*
- * Screenshot.h - pixels read back from windows and bitmaps as 32-bit
- * top-down rows, and written as BMP files into the screenshots folder
- * beside the test program (tests/win32/screenshots.sh makes PNGs of them).
+ * Screenshot.h - pixels read back from the screen, windows and bitmaps as
+ * 32-bit top-down rows, and written as BMP files (by default into the
+ * screenshots folder beside the test program; tests/win32/screenshots.sh
+ * makes PNGs of them).
  */
 #ifndef SCREENSHOT_H
 #define SCREENSHOT_H
@@ -9,6 +10,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "SetupDriver.h"
 
 struct Pixels {
     int cx = 0, cy = 0;
@@ -82,19 +84,19 @@ inline Pixels CaptureBitmap(HBITMAP hbm, int cxTiles = 1, int cyTiles = 1)
     return canvas.Read();
 }
 
-inline std::string ScreenshotFolder()
+/* The screen as it is now. */
+inline Pixels CaptureScreen()
 {
-    char szPath[MAX_PATH];
-    DWORD cch = GetModuleFileNameA(NULL, szPath, sizeof(szPath));
-    std::string s(szPath, cch);
-    s = s.substr(0, s.rfind('\\') + 1) + "screenshots\\";
-    CreateDirectoryA(s.c_str(), NULL);
-    return s;
+    Canvas canvas(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    HDC hdc = GetDC(NULL);
+    BitBlt(canvas.hdc, 0, 0, canvas.cx, canvas.cy, hdc, 0, 0, SRCCOPY);
+    ReleaseDC(NULL, hdc);
+    return canvas.Read();
 }
 
-/* Writes p as a 24-bit BMP named lpszName (without extension), magnified
- * nZoom times so that small controls can be looked at. */
-inline bool SaveScreenshot(const Pixels &p, const char *lpszName, int nZoom = 1)
+/* Writes p as a 24-bit BMP file at path, magnified nZoom times so that
+ * small controls can be looked at. */
+inline bool WriteBmpFile(const std::string &path, const Pixels &p, int nZoom = 1)
 {
     int cx = p.cx * nZoom, cy = p.cy * nZoom;
     int stride = (cx * 3 + 3) & ~3;
@@ -117,7 +119,6 @@ inline bool SaveScreenshot(const Pixels &p, const char *lpszName, int nZoom = 1)
             q[1] = (char)((d >> 8) & 0xFF);
             q[2] = (char)((d >> 16) & 0xFF);
         }
-    std::string path = ScreenshotFolder() + lpszName + ".bmp";
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     if (h == INVALID_HANDLE_VALUE)
         return false;
@@ -125,6 +126,14 @@ inline bool SaveScreenshot(const Pixels &p, const char *lpszName, int nZoom = 1)
     BOOL fOk = WriteFile(h, bytes.data(), (DWORD)bytes.size(), &cb, NULL);
     CloseHandle(h);
     return fOk && cb == bytes.size();
+}
+
+/* p as lpszName.bmp in the test program's screenshots folder. */
+inline bool SaveScreenshot(const Pixels &p, const char *lpszName, int nZoom = 1)
+{
+    std::string dir = TestProgramFolder() + "screenshots\\";
+    CreateDirectoryA(dir.c_str(), NULL);
+    return WriteBmpFile(dir + lpszName + ".bmp", p, nZoom);
 }
 
 #endif
