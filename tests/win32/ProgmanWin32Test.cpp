@@ -163,25 +163,6 @@ static void SetWineProgmanReachable(bool bReachable)
         SetParent(hwnd, bReachable ? NULL : HWND_MESSAGE);
 }
 
-/* Wine's Program Manager opens a window on the group's folder for
- * CreateGroup and for ShowGroup, a moment later (the second one not
- * always). They are closed as they come, until none has come for a while,
- * so that later tests, which look for windows by class and caption, do not
- * meet them. */
-static bool CloseFolderWindows(const std::string &caption)
-{
-    LPCSTR lpszCaption = caption.c_str();
-    WaitFor([=] { return FindWindowExA(NULL, NULL, "ExplorerWClass", lpszCaption) != NULL; });
-    for (DWORD dwLastSeen = GetTickCount(); GetTickCount() - dwLastSeen < 1500; Sleep(50)) {
-        HWND hwnd = FindWindowExA(NULL, NULL, "ExplorerWClass", lpszCaption);
-        if (hwnd) {
-            PostMessageA(hwnd, WM_CLOSE, 0, 0);
-            dwLastSeen = GetTickCount();
-        }
-    }
-    return FindWindowExA(NULL, NULL, "ExplorerWClass", lpszCaption) == NULL;
-}
-
 /* Between these two only the test's server answers "PROGMAN". */
 static bool OwnServerOnly()
 {
@@ -481,6 +462,6 @@ TEST_F(ProgmanGroupStep, WinesProgmanMakesTheGroupAndOneShortcutPerItem)
     EXPECT_EQ(ProgmanDeleteItem(group.c_str(), "Tool"), 0);
     ProgmanStop();
 
-    EXPECT_TRUE(CloseFolderWindows(group));
+    EXPECT_TRUE(CloseGroupWindows(group));
     RemoveTree(folder);
 }

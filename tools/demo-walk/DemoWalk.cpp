@@ -64,46 +64,13 @@ static void ShotDuringCopy(SetupRun &run)
         ResumeThread(run.MainThread());
 }
 
-struct FINDCAPTION {
-    const std::string *pCaption;
-    HWND hwnd;
-};
-
-static BOOL CALLBACK FindCaptionProc(HWND hwnd, LPARAM lParam)
-{
-    FINDCAPTION *pFind = (FINDCAPTION *)lParam;
-    if (IsWindowVisible(hwnd) && TextNow(hwnd) == *pFind->pCaption) {
-        pFind->hwnd = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-/* A visible top-level window of any process with this caption. */
-static HWND FindVisibleWindow(const std::string &caption)
-{
-    FINDCAPTION find = { &caption, NULL };
-    EnumWindows(FindCaptionProc, (LPARAM)&find);
-    return find.hwnd;
-}
-
-/* Wine's Program Manager shows a new group in windows of its own (one for
- * creating it, one for showing it), over the final message: the user
- * would look at the group, then close them. */
+/* Wine's Program Manager shows a new group in a window of its own, over
+ * the final message: the user would look at the group, then close it. */
 static void ShotOfGroup(const std::string &group)
 {
-    WaitFor([&] { return FindVisibleWindow(group) != NULL; }, 5000);
+    WaitFor([&] { return FindWindowExA(NULL, NULL, "ExplorerWClass", group.c_str()) != NULL; }, 5000);
     Shot("4-group");
-    DWORD dwQuiet = GetTickCount();
-    while (GetTickCount() - dwQuiet < 1000) {
-        HWND hwndGroup = FindVisibleWindow(group);
-        if (hwndGroup) {
-            PostMessageA(hwndGroup, WM_SYSCOMMAND, SC_CLOSE, 0);
-            WaitFor([&] { return !IsWindowVisible(hwndGroup); }, 5000);
-            dwQuiet = GetTickCount();
-        }
-        Sleep(50);
-    }
+    CloseGroupWindows(group);
 }
 
 static int Fail(const char *lpszWhy)

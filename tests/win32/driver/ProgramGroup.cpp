@@ -55,3 +55,17 @@ std::vector<GROUPITEM> GroupItems(const std::string &group)
               [](const GROUPITEM &a, const GROUPITEM &b) { return a.name < b.name; });
     return items;
 }
+
+bool CloseGroupWindows(const std::string &group)
+{
+    LPCSTR lpszCaption = group.c_str();
+    WaitFor([=] { return FindWindowExA(NULL, NULL, "ExplorerWClass", lpszCaption) != NULL; });
+    for (DWORD dwLastSeen = GetTickCount(); GetTickCount() - dwLastSeen < 1500; Sleep(50)) {
+        HWND hwnd = FindWindowExA(NULL, NULL, "ExplorerWClass", lpszCaption);
+        if (hwnd) {
+            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+            dwLastSeen = GetTickCount();
+        }
+    }
+    return FindWindowExA(NULL, NULL, "ExplorerWClass", lpszCaption) == NULL;
+}

@@ -42,6 +42,12 @@ struct GROUPITEM {
 };
 std::vector<GROUPITEM> GroupItems(const std::string &group);
 
+/* Wine's Program Manager opens a folder window for a group it creates or
+ * shows (one or two, not always). They are closed as they come, until
+ * none has come for a while, so that nothing later meets them. TRUE when
+ * none is left. */
+bool CloseGroupWindows(const std::string &group);
+
 /* Text of a window of any process (WM_GETTEXT, ANSI, with a time limit). */
 std::string WindowText(HWND hwnd);
 std::string ClassName(HWND hwnd);
