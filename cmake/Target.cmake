@@ -1,5 +1,12 @@
-# The 32-bit Windows target build (MinGW-w64 i686), tests run under Wine.
+# The Windows target build, tests run under Wine: MinGW-w64 i686 (the
+# shipped SETUP.EXE, build/win) or x86-64 (the same sources, build/win64,
+# for machines whose Wine cannot run 32-bit programs).
 enable_language(RC)
+
+# scripts/wine-env.sh reads which Wine runs this tree.
+file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "${CMAKE_SYSTEM_PROCESSOR}")
+# The file that ships is the i686 one; tests about the file itself read it.
+set(SETUP_SHIPPED_EXE ${CMAKE_BINARY_DIR}/SETUP.EXE CACHE FILEPATH "The i686 SETUP.EXE that ships")
 
 # One file that runs from a bare folder: no runtime DLL beside it.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
@@ -66,6 +73,7 @@ function(add_wine_gtest name)
     ${CMAKE_SOURCE_DIR}/tests/win32 ${CMAKE_SOURCE_DIR}/tests/win32/driver
     ${CMAKE_SOURCE_DIR}/tools/setupinf-check)
   target_compile_options(${name} PRIVATE ${SETUP_WARNINGS})
+  target_compile_definitions(${name} PRIVATE SETUP_SHIPPED_EXE="${SETUP_SHIPPED_EXE}")
   target_link_libraries(${name} setupwin gtest gtest_main ${WIN32_DRIVER_LIBS})
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
   add_dependencies(${name} setup demo)
@@ -81,6 +89,14 @@ file(GLOB WIN32_TEST_FRAGMENTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32
 foreach(fragment ${WIN32_TEST_FRAGMENTS})
   include(${fragment})
 endforeach()
+
+# The shipped file checked on Linux, where no Wine is needed: i386, GUI,
+# system DLLs only, its resources present.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  add_test(NAME linux.shipped_setup_exe
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-pe.sh $<TARGET_FILE:setup>)
+  set_tests_properties(linux.shipped_setup_exe PROPERTIES LABELS linux)
+endif()
 
 add_test(NAME win32.checker_matches_host
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-parity.sh
@@ -101,3 +117,7 @@ target_include_directories(demo_walk PRIVATE ${SETUP_INCLUDE_DIRS} ${CMAKE_SOURC
 target_compile_options(demo_walk PRIVATE ${SETUP_WARNINGS})
 target_link_libraries(demo_walk ${WIN32_DRIVER_LIBS})
 target_link_options(demo_walk PRIVATE ${STATIC_RUNTIME})
+
+# Every test runs its programs under this tree's own Wine prefix.
+get_property(TARGET_TESTS DIRECTORY PROPERTY TESTS)
+set_property(TEST ${TARGET_TESTS} APPEND PROPERTY ENVIRONMENT BUILD_WIN=${CMAKE_BINARY_DIR})

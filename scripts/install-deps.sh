@@ -6,6 +6,7 @@ set -euo pipefail
 need_pkgs=(
   cmake g++ make googletest clang libclang-rt-14-dev valgrind
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine
   libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
   libxinerama1:i386 libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386

@@ -8,18 +8,32 @@
 # OK, the copy, the group), saves a screenshot of every step into
 # build/win/demo-screenshots and prints where the application was
 # installed and which Program Manager group and items were made.
+#
+# On a machine that cannot run 32-bit programs the same sources are built
+# for x86-64 (build/win64) and installed under 64-bit Wine instead;
+# SETUP_WIN_ARCH=i686|x86_64 overrides the choice.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$ROOT/scripts/build-env.sh"
 
 "$ROOT/scripts/install-deps.sh"
-cmake -S "$ROOT" -B "$ROOT/build/win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$ROOT/build/win" -j"$(nproc)" --target demo demo_walk >/dev/null
+wine_pick_arch
+if [ "$SETUP_WIN_ARCH" = i686 ]; then
+  BUILD_WIN=$ROOT/build/win
+  echo "run: installing the demo with the i686 SETUP.EXE ($WINE_ARCH_WHY)"
+else
+  BUILD_WIN=$ROOT/build/win64
+  echo "run: installing the demo with the x86-64 build of SETUP.EXE ($WINE_ARCH_WHY)"
+fi
+configure_win "$SETUP_WIN_ARCH"
+quiet cmake --build "$BUILD_WIN" -j"$(nproc)" --target demo demo_walk
 
 source "$ROOT/scripts/wine-env.sh"
+step "Wine session"
 wine_prefix_init
-trap wine_session_stop EXIT
+at_exit wine_session_stop
 wine_session_start
-DIST=$ROOT/build/win/demo
+DIST=$BUILD_WIN/demo
 # The walk's output is printed through the terminal as it comes.
 unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 
@@ -30,12 +44,12 @@ if [ -n "$WINE_USER_DISPLAY" ]; then
   exit 0
 fi
 
-SHOTS=$ROOT/build/win/demo-screenshots
+SHOTS=$BUILD_WIN/demo-screenshots
 rm -rf "$SHOTS"
 mkdir -p "$SHOTS"
 start=$(date +%s.%N)
 set +e
-"$ROOT/scripts/wine-run.sh" "$ROOT/build/win/demo_walk.exe" "$(winepath -w "$DIST")" \
+"$ROOT/scripts/wine-run.sh" "$BUILD_WIN/demo_walk.exe" "$(winepath -w "$DIST")" \
   "$(winepath -w "$SHOTS")" | tr -d '\r' | tee "$SHOTS/walk.txt"
 rc=${PIPESTATUS[0]}
 set -e

@@ -1,7 +1,11 @@
 # wine-env.sh - sourced by the scripts that run Win32 programs under Wine.
 #
-# Sets the Wine environment of one build tree (its own prefix under
-# $BUILD_WIN, code page 936, no menu files written to $HOME) and offers:
+# Sets the Wine environment of one build tree ($BUILD_WIN, default
+# build/win: its own prefix, code page 936, no menu files written to
+# $HOME). The tree's wine-arch file, written by CMake, says which Wine runs
+# it: i686 (Debian's wine wrapper) or x86_64 (the 64-bit loader called
+# directly, since the wrapper picks the 32-bit one whenever it exists).
+# Offers:
 #   wine_prefix_init    create and configure the prefix once
 #   wine_session_start  start Xvfb (when there is no display) and Wine's
 #                       background processes, outside of any test runner
@@ -9,7 +13,25 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_WIN=${BUILD_WIN:-$ROOT/build/win}
+export BUILD_WIN
 export WINEPREFIX=$BUILD_WIN/wineprefix
+WINE_ARCH=i686
+[ -f "$BUILD_WIN/wine-arch" ] && WINE_ARCH=$(cat "$BUILD_WIN/wine-arch")
+if [ "$WINE_ARCH" = x86_64 ]; then
+  export WINEARCH=win64
+  export WINELOADER=/usr/lib/wine/wine64
+  export WINESERVER=/usr/lib/wine/wineserver64
+  wine() { "$WINELOADER" "$@"; }
+  wineserver() { "$WINESERVER" "$@"; }
+  wineboot() { "$WINELOADER" wineboot.exe "$@"; }
+  winepath() { "$WINELOADER" winepath.exe "$@"; }
+  export -f wine wineserver wineboot winepath
+  WINE_CMD=$WINELOADER
+else
+  unset -f wine wineserver wineboot winepath
+  unset WINEARCH WINELOADER WINESERVER
+  WINE_CMD=wine
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # LC_CTYPE decides Wine's ANSI code page: zh_CN.UTF-8 gives 936.
@@ -22,12 +44,23 @@ WINE_USER_DISPLAY=${WINE_USER_DISPLAY-${DISPLAY:-}}
 export WINE_USER_DISPLAY
 [ -z "$WINE_USER_DISPLAY" ] && [ -f "$WINE_STATE/display" ] && export DISPLAY=$(cat "$WINE_STATE/display")
 
+# Runs a set-up command quietly, but shows its output when it fails.
+wine_quiet() {
+  local log
+  log=$(mktemp)
+  if "$@" >"$log" 2>&1; then rm -f "$log"; return 0; fi
+  echo "wine-env: '$*' failed:" >&2
+  tail -n 20 "$log" >&2
+  rm -f "$log"
+  return 1
+}
+
 wine_prefix_init() {
   [ -f "$WINEPREFIX/.configured" ] && return 0
-  echo "wine-env: creating the Wine prefix $WINEPREFIX" >&2
+  echo "wine-env: creating the Wine prefix $WINEPREFIX ($WINE_ARCH)" >&2
   mkdir -p "$BUILD_WIN"
   rm -rf "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
+  wine_quiet wineboot -i || { echo "wine-env: Wine could not create the prefix $WINEPREFIX" >&2; return 1; }
   wineserver -w
   # Debian's Wine does not find its own fonts otherwise.
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true

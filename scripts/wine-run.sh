@@ -8,4 +8,4 @@ if [ ! -f "$WINEPREFIX/.configured" ]; then
   echo "wine-run: no configured Wine prefix at $WINEPREFIX (run scripts/test.sh)" >&2
   exit 125
 fi
-exec timeout -k 5 "${WINE_TIMEOUT:-120}" wine "$@"
+exec timeout -k 5 "${WINE_TIMEOUT:-120}" "$WINE_CMD" "$@"

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# check-pe.sh SETUP.EXE - checks the shipped program as a file, on Linux:
+# a 32-bit (i386) GUI program that imports system DLLs only (no runtime
+# DLL to ship beside it), with its bitmaps, dialogs and strings in
+# language 1028. Needs no Wine, so it runs on every machine.
+set -uo pipefail
+export LC_ALL=C   # objdump's words are matched below
+exe=$1
+dump=$(i686-w64-mingw32-objdump -p "$exe") || { echo "check-pe: cannot read $exe" >&2; exit 1; }
+fail=0
+bad() { echo "check-pe: $exe: $*" >&2; fail=1; }
+
+grep -q 'file format pei-i386$' <<<"$dump" || bad "not a 32-bit (i386) program"
+grep -qE '^Subsystem[[:space:]]+00000002' <<<"$dump" || bad "not a GUI program"
+system_dlls=' advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll shlwapi.dll user32.dll '
+while read -r dll; do
+  [[ "$system_dlls" == *" ${dll,,} "* ]] || bad "imports $dll, which is not a system DLL"
+done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+
+# The resource tree, as "type/name/language" lines.
+res=$(awk '
+  /Resource Directory section/ { on = 1 }
+  !on || !/Entry:/ { next }
+  { key = $0; sub(/, Value:.*/, "", key); sub(/.*[ :] /, "", key) }
+  /^[0-9a-f]+   Entry/ { type = key }
+  /^[0-9a-f]+     Entry/ { name = key }
+  /^[0-9a-f]+       Entry/ { print type "/" name "/" key }
+' <<<"$dump")
+for want in 0x000002/BACK 0x000002/SETUP 0x000002/STATUS \
+            0x000005/0x000001 0x000005/0x000002 0x000005/0x000003 0x000005/0x000004 \
+            0x000006/0x00003f 0x000006/0x000040; do
+  grep -qx "$want/0x000404" <<<"$res" || bad "resource $want (language 1028) is missing"
+done
+[ $fail -eq 0 ] && echo "check-pe: $exe is an i386 GUI program with system DLLs only and its resources"
+exit $fail
