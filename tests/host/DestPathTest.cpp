@@ -54,7 +54,7 @@ TEST(DestPath, APathWithoutDriveGoesOnTheGivenDrivesRoot)
 {
     const struct { const char *in, *out; } cases[] = {
         { "apps\\demo", "c:\\apps\\demo" }, { "\\apps", "c:\\apps" }, { "", "c:" },
-        { "d:\\keep", "d:\\keep" }, { "x", "c:\\x" },
+        { "d:\\keep", "c:\\keep" }, { "x", "c:\\x" },
     };
     for (const auto &c : cases) {
         char sz[MAXPATHTEXT];
@@ -65,8 +65,27 @@ TEST(DestPath, APathWithoutDriveGoesOnTheGivenDrivesRoot)
     char sz[MAXPATHTEXT];
     memset(sz, 'z', 127);
     sz[127] = '\0';
-    PutOnDrive(sz, 'c');
-    EXPECT_EQ(strlen(sz), 127u);
+    EXPECT_FALSE(PutOnDrive(sz, 'C'));
+    EXPECT_STREQ(sz, "c:") << "a folder that would be cut gives way to the root";
+}
+
+TEST(DestPath, TypedFoldersBecomeFullPathsOrAreRefused)
+{
+    const struct { const char *typed, *driveFolder, *full; } cases[] = {
+        { "d:\\games", NULL, "d:\\games" }, { "c:", NULL, "c:" }, { "c:\\..\\x", NULL, NULL },
+        { "c:/a\\\\b\\.\\c\\..\\d", NULL, "c:\\a\\b\\d" }, { "c:\\\xB0\x5C\\x", NULL, "c:\\\xB0\x5C\\x" },
+        { "c:games", "C:\\Users\\Me", "c:\\users\\me\\games" }, { "c:.", "c:\\", "c:" },
+        { "c:..\\x", "c:\\a\\b", "c:\\a\\x" }, { "c:games", NULL, NULL }, { "c:games", "d:\\a", NULL },
+        { "c:games", "c:a", NULL }, { "games", NULL, NULL },
+    };
+    for (const auto &c : cases) {
+        char sz[MAXPATHTEXT];
+        EXPECT_EQ(MakeFullDestPath(c.typed, c.driveFolder, sz), c.full != NULL) << c.typed;
+        EXPECT_STREQ(sz, c.full ? c.full : "") << c.typed;
+    }
+    char sz[MAXPATHTEXT];
+    std::string typed = "c:x" + std::string(60, 'y'), folder = "c:\\" + std::string(70, 'z');
+    EXPECT_FALSE(MakeFullDestPath(typed.c_str(), folder.c_str(), sz)) << "too long for the field";
 }
 
 TEST(DestPath, SplitGivesTheListedFolderAndTheLastComponent)
