@@ -39,3 +39,17 @@ TEST(CopyPath, TooLongIsRefusedNotCut)
     EXPECT_FALSE(JoinText(sz, folder.c_str(), "12345"));
     EXPECT_STREQ(sz, "");
 }
+
+TEST(CopyPath, ALabelShowsWhatFitsWithDoubleByteCharactersWhole)
+{
+    char sz[MAXCOPYPATH];
+    const std::string prefix = "\xBF\xBD\xB1\xB4\xB5\xBD:";      /* the copy label's text */
+    EXPECT_TRUE(JoinLabel(sz, prefix.c_str(), "c:\\app\\"));
+    EXPECT_EQ(sz, prefix + "c:\\app\\");
+    std::string dest = "d:\\" + std::string(118, 'x') + "\\";   /* 122 characters */
+    EXPECT_FALSE(JoinLabel(sz, prefix.c_str(), dest.c_str()));
+    EXPECT_EQ(sz, (prefix + dest).substr(0, 127));
+    /* The last character would end at 128: it is left out whole. */
+    EXPECT_FALSE(JoinLabel(sz, prefix.c_str(), (std::string(119, 'y') + "\xB0\xA1").c_str()));
+    EXPECT_EQ(sz, prefix + std::string(119, 'y'));
+}
