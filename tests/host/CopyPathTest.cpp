@@ -43,13 +43,10 @@ TEST(CopyPath, TooLongIsRefusedNotCut)
 TEST(CopyPath, ALabelShowsWhatFitsWithDoubleByteCharactersWhole)
 {
     char sz[MAXCOPYPATH];
-    const std::string prefix = "\xBF\xBD\xB1\xB4\xB5\xBD:";      /* the copy label's text */
-    EXPECT_TRUE(JoinLabel(sz, prefix.c_str(), "c:\\app\\"));
-    EXPECT_EQ(sz, prefix + "c:\\app\\");
-    std::string dest = "d:\\" + std::string(118, 'x') + "\\";   /* 122 characters */
-    EXPECT_FALSE(JoinLabel(sz, prefix.c_str(), dest.c_str()));
-    EXPECT_EQ(sz, (prefix + dest).substr(0, 127));
-    /* The last character would end at 128: it is left out whole. */
-    EXPECT_FALSE(JoinLabel(sz, prefix.c_str(), (std::string(119, 'y') + "\xB0\xA1").c_str()));
-    EXPECT_EQ(sz, prefix + std::string(119, 'y'));
+    const std::string label = "\xBF\xBD\xB1\xB4\xB5\xBD:", dest = std::string(119, 'y');
+    EXPECT_TRUE(JoinLabel(sz, label.c_str(), dest.c_str()));
+    EXPECT_EQ(sz, label + dest);
+    /* Another character would end at 128: it is left out whole. */
+    EXPECT_FALSE(JoinLabel(sz, label.c_str(), (dest + "\xB0\xA1x").c_str()));
+    EXPECT_EQ(sz, label + dest);
 }

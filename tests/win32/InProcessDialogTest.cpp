@@ -92,8 +92,7 @@ TEST_F(InProcess, DialogsWithoutTheirPictureControlPaintNoOtherWindow)
     HWND hwndOther = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 900, 10, 50, 50, NULL, NULL, NULL, NULL);
     for (DLGPROC proc : { WelcomeDlgProc, ProgressDlgProc }) {
         UpdateWindow(hwndOther);
-        /* The please-wait template has neither picture control. */
-        HWND hDlg = CreateDialogParamA(hInst, MAKEINTRESOURCEA(IDD_SPLASH), NULL, proc, 0);
+        HWND hDlg = CreateDialogParamA(hInst, MAKEINTRESOURCEA(IDD_SPLASH), NULL, proc, 0);  /* no picture */
         ASSERT_NE(hDlg, (HWND)NULL);
         UpdateWindow(hDlg);
         EXPECT_FALSE(GetUpdateRect(hwndOther, NULL, FALSE));
