@@ -108,6 +108,8 @@ wine_session_start() {
     mkdir -p "$BUILD_WIN/drive-$letter"
     ln -sfn "$BUILD_WIN/drive-$letter" "$WINEPREFIX/dosdevices/$letter:"
   done
+  # S: is a second name of D:'s folder: one file under two drive letters.
+  ln -sfn "$BUILD_WIN/drive-d" "$WINEPREFIX/dosdevices/s:"
   # Q: names a folder that does not exist: a drive without a medium.
   ln -sfn "$BUILD_WIN/no-medium" "$WINEPREFIX/dosdevices/q:"
   # Wine's background processes must not inherit a test runner's pipes.

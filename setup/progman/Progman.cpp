@@ -61,14 +61,18 @@ int ProgmanExecute(LPCSTR lpszGroup, LPCSTR lpszItemName, LPCSTR lpszItemCmdLine
                                           lpszGroup, lpszItemName, lpszItemCmdLine)))
         return 0;
 
-    /* Not tested: on a null conversation the transaction fails below. */
     HCONV hConv = DdeConnect(idDdeInst, hszProgman, hszProgman, &ccProgman);
 
-    /* Not application-owned: the library takes it with the transaction. */
+    /* Not application-owned: the library takes it with the transaction.
+     * Without a conversation no transaction is made, and the data stays
+     * ours to free. */
     HDDEDATA hData = DdeCreateDataHandle(idDdeInst, (LPBYTE)szCommand,
                                          (DWORD)lstrlenA(szCommand) + 1, 0, NULL, CF_TEXT, 0);
-    if (!DdeClientTransaction((LPBYTE)hData, (DWORD)-1, hConv, NULL, 0, XTYP_EXECUTE,
-                              PMTIMEOUT, &dwResult)) {
+    BOOL bAccepted = hConv && DdeClientTransaction((LPBYTE)hData, (DWORD)-1, hConv, NULL, 0,
+                                                   XTYP_EXECUTE, PMTIMEOUT, &dwResult);
+    if (!hConv)
+        DdeFreeDataHandle(hData);
+    if (!bAccepted) {
         DdeGetLastError(idDdeInst);     /* reading it resets it */
         nResult = 0;
     }

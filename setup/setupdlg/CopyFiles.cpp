@@ -12,15 +12,28 @@
 #include "Setupdlg.h"
 #include "Shell.h"
 
-/* Whether two paths name the same file: copying a file onto itself would
- * empty it before it is read. */
-static BOOL IsSameFile(LPCSTR lpszFirst, LPCSTR lpszSecond)
+/* The identity of an existing file: its volume and its index there. */
+static BOOL GetFileIdentity(LPCSTR lpszPath, BY_HANDLE_FILE_INFORMATION *pInfo)
 {
-    char szFirst[MAX_PATH], szSecond[MAX_PATH];
-    if (!GetFullPathNameA(lpszFirst, sizeof(szFirst), szFirst, NULL) ||
-        !GetFullPathNameA(lpszSecond, sizeof(szSecond), szSecond, NULL))
+    HANDLE hFile = CreateFileA(lpszPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                               OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
         return FALSE;
-    return lstrcmpiA(szFirst, szSecond) == 0;
+    BOOL bOk = GetFileInformationByHandle(hFile, pInfo);
+    CloseHandle(hFile);
+    return bOk;
+}
+
+/* Whether two paths name one file: copying a file onto itself would empty
+ * it before it is read. Names cannot tell (a short name, a second drive
+ * letter for the same folder), the file's identity can. The destination
+ * is looked at first: it is usually not there yet. */
+static BOOL IsSameFile(LPCSTR lpszSrc, LPCSTR lpszDst)
+{
+    BY_HANDLE_FILE_INFORMATION fiSrc, fiDst;
+    return GetFileIdentity(lpszDst, &fiDst) && GetFileIdentity(lpszSrc, &fiSrc) &&
+           fiSrc.dwVolumeSerialNumber == fiDst.dwVolumeSerialNumber &&
+           fiSrc.nFileIndexHigh == fiDst.nFileIndexHigh && fiSrc.nFileIndexLow == fiDst.nFileIndexLow;
 }
 
 /* Opens the destination for writing, empty, as a handle LZCopy takes;
@@ -50,7 +63,7 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     if (!JoinFileName(szSrc, lpszSrcFolder, lpszSrcName) || !JoinFileName(szDst, lpszDstFolder, lpszDstName))
         return 0;
     if (IsSameFile(szSrc, szDst))
-        return GetFileAttributesA(szSrc) != INVALID_FILE_ATTRIBUTES;
+        return 1;       /* already in place */
 
     OFSTRUCT ofSrc;
     INT hSrc = LZOpenFileA(szSrc, &ofSrc, OF_READ);
@@ -85,8 +98,8 @@ int CopyFiles(HWND hDlg)
 
     szPrefix[0] = '\0';
     LoadStringA(hInst, STR_COPYTO, szPrefix, MAXCOPYPATH);
-    BOOL bLabelFits = JoinText(szLabel, szPrefix, szDestDir);
-    SetDlgItemTextA(hDlg, IDC_ACTION, bLabelFits ? szLabel : szPrefix);
+    JoinLabel(szLabel, szPrefix, szDestDir);
+    SetDlgItemTextA(hDlg, IDC_ACTION, szLabel);
 
     UINT n = theSetupInf.GetNumFiles();
     SendDlgItemMessageA(hDlg, IDC_METER, MM_SETPOS, 0, 0);
@@ -100,7 +113,7 @@ int CopyFiles(HWND hDlg)
          * fails the file: it is never copied from or to a guessed place. */
         BOOL bOk = theSetupInf.GetFile(i, szDisplayName, szSrcDir, szSrcName, szDstDir, szDstName);
         SetDlgItemTextA(hDlg, IDC_ITEM, szDisplayName);
-        bOk = bOk && bLabelFits && JoinText(szSrcFolder, szSourceDir, szSrcDir) &&
+        bOk = bOk && JoinText(szSrcFolder, szSourceDir, szSrcDir) &&
               JoinText(szDstFolder, szDestDir, szDstDir) &&
               CopyOneFile(szSrcFolder, szSrcName, szDstFolder, szDstName);
         if (!bOk) {

@@ -2,7 +2,9 @@
  * CopyPath.cpp - bounded joining of the copy step's folders and names.
  */
 #include <stdio.h>
+#include <string.h>
 #include "CopyPath.h"
+#include "SetupinfOs.h"
 
 BOOL JoinText(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond)
 {
@@ -23,4 +25,20 @@ BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName)
         return FALSE;
     }
     return TRUE;
+}
+
+BOOL JoinLabel(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond)
+{
+    char szWhole[2 * MAXCOPYPATH];
+    snprintf(szWhole, sizeof(szWhole), "%s%s", lpszFirst, lpszSecond);
+    size_t cch = 0;
+    while (szWhole[cch]) {
+        size_t cchChar = OsIsLeadByte(szWhole[cch]) && szWhole[cch + 1] ? 2 : 1;
+        if (cch + cchChar >= MAXCOPYPATH)
+            break;
+        cch += cchChar;
+    }
+    memcpy(lpszOut, szWhole, cch);
+    lpszOut[cch] = '\0';
+    return szWhole[cch] == '\0';
 }

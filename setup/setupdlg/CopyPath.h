@@ -1,6 +1,6 @@
 /*
  * CopyPath.h - joining the folders and names of the copy step, bounded:
- * a text that would not fit is refused, never cut.
+ * a path that would not fit is refused, never cut; only a label is.
  */
 #ifndef COPYPATH_H
 #define COPYPATH_H
@@ -16,5 +16,10 @@ BOOL JoinText(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond);
 /* A folder and a file name, with a backslash between them only where the
  * folder lacks one. FALSE, and lpszOut empty, when it would not fit. */
 BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName);
+
+/* A label: lpszFirst followed by lpszSecond, as much as fits in
+ * MAXCOPYPATH, cut between characters (double-byte ones stay whole). It
+ * only tells the user, so a cut one does no harm. TRUE when all fitted. */
+BOOL JoinLabel(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond);
 
 #endif

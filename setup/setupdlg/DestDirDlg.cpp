@@ -41,17 +41,20 @@ static void ShowFreeSpace(HWND hDlg)
     SetDlgItemTextA(hDlg, IDC_FREESPACE, szWork);
 }
 
-/* szPath from the script's default folder. One without a drive is
- * reported and put on the current drive, so the dialog stays usable. */
+/* szPath from the script's default folder, on drive chDrive when one is
+ * given. A default without a drive is reported and goes on the chosen
+ * drive, or the current one, before the letter is set, so the letter
+ * never takes the place of one of its characters. One too long for that
+ * leaves the drive's root, never a cut folder. */
 static void SetPathFromDefDir(char chDrive)
 {
     char szDefDir[MAXTEXT];
     theSetupInf.GetDefDir(szDefDir);
     DefDirToPath(szDefDir, szPath);
+    if (!SETUP_CHECK(szPath[1] == ':') && !chDrive)
+        chDrive = (char)('a' + _getdrive() - 1);
     if (chDrive)
-        szPath[0] = chDrive;
-    if (!SETUP_CHECK(szPath[1] == ':'))
-        PutOnDrive(szPath, (char)('a' + _getdrive() - 1));
+        PutOnDrive(szPath, chDrive);
 }
 
 void ListWorkingPath(HWND hDlg)
@@ -108,25 +111,44 @@ static BOOL EnterOrCreate(LPCSTR lpszDir)
     return _mkdir(lpszDir) == 0 && _chdir(lpszDir) == 0;
 }
 
-static void OnDestOk(HWND hDlg, WPARAM wParam)
+/* The current folder of drive chDrive as a full path, for a name typed
+ * relative to it; NULL when it cannot be had whole. */
+static LPCSTR GetDriveFolder(char chDrive, LPSTR lpszFolder, DWORD cchFolder)
+{
+    char szDrive[3] = { chDrive, ':', '\0' };
+    DWORD cch = GetFullPathNameA(szDrive, cchFolder, lpszFolder, NULL);
+    return cch && cch < cchFolder ? lpszFolder : NULL;
+}
+
+/* The typed folder as a full path in lpszFull; FALSE when there is none
+ * (an empty field, which shows nothing) or it is refused by name. */
+static BOOL ReadTypedFolder(HWND hDlg, LPSTR lpszFull)
 {
     char szWork[MAXPATHTEXT];
+    char szDriveFolder[MAX_PATH];
     szWork[0] = '\0';
     GetDlgItemTextA(hDlg, IDC_PATH, szWork, CCH_READ);
     if (!szWork[0])
-        return;
-    /* A longer text would be read cut: never install to a cut folder. */
-    if (GetWindowTextLengthA(GetDlgItem(hDlg, IDC_PATH)) >= CCH_READ) {
-        DestMessage(hDlg, STR_BADDIRNAME, MB_ICONINFORMATION, NULL);
-        return;
-    }
+        return FALSE;
     LowerPath(szWork);
     RemoveTrailingBackslash(szWork);
-    if (IsBadDirName(szWork)) {
+    /* A longer text would be read cut: never install to a cut folder.
+     * Nor to a relative one: the folder steps change the current folder,
+     * which would move it under the files. */
+    if (GetWindowTextLengthA(GetDlgItem(hDlg, IDC_PATH)) >= CCH_READ || IsBadDirName(szWork) ||
+        !MakeFullDestPath(szWork, GetDriveFolder(szWork[0], szDriveFolder, sizeof(szDriveFolder)), lpszFull)) {
         DestMessage(hDlg, STR_BADDIRNAME, MB_ICONINFORMATION, NULL);
-        return;
+        return FALSE;
     }
-    char chDrive = szWork[0];
+    return TRUE;
+}
+
+static void OnDestOk(HWND hDlg, WPARAM wParam)
+{
+    char szFull[MAXPATHTEXT];
+    if (!ReadTypedFolder(hDlg, szFull))
+        return;
+    char chDrive = szFull[0];
     UINT uNeeded = theSetupInf.GetSpaceNeeded();
     if (IsSpaceShort(uNeeded, GetDiskFreeK(chDrive))) {
         /* The message's %ld cannot show more than LONG_MAX. */
@@ -135,11 +157,11 @@ static void OnDestOk(HWND hDlg, WPARAM wParam)
         SetupMessageBox(hInst, hDlg, STR_DISKSPACE, szTitle, MB_ICONINFORMATION, chDrive, lFree, (long)uNeeded);
         return;
     }
-    if (_chdrive(chDrive - 96) != 0 || !EnterOrCreate(szWork)) {
-        DestMessage(hDlg, STR_MKDIRFAIL, MB_ICONINFORMATION, szWork);
+    if (_chdrive(chDrive - 96) != 0 || !EnterOrCreate(szFull)) {
+        DestMessage(hDlg, STR_MKDIRFAIL, MB_ICONINFORMATION, szFull);
         return;
     }
-    StoreText(szPath, sizeof(szPath), szWork);
+    StoreText(szPath, sizeof(szPath), szFull);
     EndDialog(hDlg, wParam);
 }
 

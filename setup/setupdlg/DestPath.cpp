@@ -41,15 +41,81 @@ void DefDirToPath(LPCSTR lpszDefDir, LPSTR lpszPath)
     LowerPath(lpszPath);
 }
 
+static char LowerLetter(char c)
+{
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
 BOOL PutOnDrive(LPSTR lpszPath, char chDrive)
 {
-    if (lpszPath[0] && lpszPath[1] == ':')
+    chDrive = LowerLetter(chDrive);
+    if (lpszPath[0] && lpszPath[1] == ':') {
+        lpszPath[0] = chDrive;
         return TRUE;
+    }
     char szOld[MAXPATHTEXT];
     StoreText(szOld, sizeof(szOld), lpszPath);
     int cch = snprintf(lpszPath, MAXPATHTEXT, "%c:\\%s", chDrive, szOld[0] == '\\' ? szOld + 1 : szOld);
-    RemoveTrailingBackslash(lpszPath);
-    return cch > 0 && cch < MAXPATHTEXT;
+    if (cch > 0 && cch < MAXPATHTEXT) {
+        RemoveTrailingBackslash(lpszPath);
+        return TRUE;
+    }
+    snprintf(lpszPath, MAXPATHTEXT, "%c:", chDrive);
+    return FALSE;
+}
+
+/* Appends the parts of lpszParts, separated by backslashes or slashes, to
+ * the full path lpszFull ("c:" and its folders): empty and "." parts are
+ * skipped, ".." takes the last folder off. FALSE when ".." climbs above
+ * the root or the path would not fit. */
+static BOOL AppendParts(LPSTR lpszFull, LPCSTR lpszParts)
+{
+    for (LPCSTR p = lpszParts; *p;) {
+        char szPart[MAXPATHTEXT];
+        size_t cch = 0;
+        for (; *p && *p != '\\' && *p != '/'; cch++, p++) {
+            if (cch + 2 >= sizeof(szPart))
+                return FALSE;
+            if (OsIsLeadByte(*p) && p[1])
+                szPart[cch++] = *p++;
+            szPart[cch] = *p;
+        }
+        szPart[cch] = '\0';
+        if (*p)
+            p++;
+        if (strcmp(szPart, "..") == 0) {
+            int i = LastBackslash(lpszFull);
+            if (i < 0)
+                return FALSE;
+            lpszFull[i] = '\0';
+        } else if (szPart[0] && strcmp(szPart, ".") != 0 && !AppendComponent(lpszFull, szPart)) {
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+BOOL MakeFullDestPath(LPCSTR lpszTyped, LPCSTR lpszDriveFolder, LPSTR lpszFull)
+{
+    lpszFull[0] = '\0';
+    if (!lpszTyped[0] || lpszTyped[1] != ':')
+        return FALSE;
+    char chDrive = LowerLetter(lpszTyped[0]);
+    LPCSTR lpszRest = lpszTyped + 2;
+    snprintf(lpszFull, MAXPATHTEXT, "%c:", chDrive);
+    BOOL bOk;
+    if (!*lpszRest || *lpszRest == '\\' || *lpszRest == '/')
+        bOk = AppendParts(lpszFull, lpszRest);
+    else
+        bOk = lpszDriveFolder && LowerLetter(lpszDriveFolder[0]) == chDrive && lpszDriveFolder[1] == ':' &&
+              (lpszDriveFolder[2] == '\\' || lpszDriveFolder[2] == '/') &&
+              AppendParts(lpszFull, lpszDriveFolder + 2) && AppendParts(lpszFull, lpszRest);
+    if (!bOk) {
+        lpszFull[0] = '\0';
+        return FALSE;
+    }
+    LowerPath(lpszFull);
+    return TRUE;
 }
 
 void SplitWorkingPath(LPCSTR lpszPath, LPSTR lpszListed, LPSTR lpszLast)

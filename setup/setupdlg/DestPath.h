@@ -24,9 +24,11 @@ int LastBackslash(LPCSTR lpszPath);
  * trailing backslash removed, lower-cased. */
 void DefDirToPath(LPCSTR lpszDefDir, LPSTR lpszPath);
 
-/* Puts a path that lacks a drive letter and colon on the root of drive
- * chDrive ("apps\demo" gives "c:\apps\demo"). FALSE when the result
- * had to be cut to the limit. */
+/* Puts the path on drive chDrive (lower-cased): one without a drive
+ * letter and colon goes on the drive's root ("apps\demo" gives
+ * "c:\apps\demo"), one with a drive gets the new letter. FALSE when the
+ * result would not fit: the path is then the drive's root alone ("c:"),
+ * so a cut folder never stands as a destination. */
 BOOL PutOnDrive(LPSTR lpszPath, char chDrive);
 
 /* The folder to list for a working path (up to and with its last
@@ -50,6 +52,17 @@ void GoUpPath(LPSTR lpszPath);
 /* A typed folder the dialog refuses by name: no colon as its second
  * character, or ending in two dots. */
 BOOL IsBadDirName(LPCSTR lpszText);
+
+/* A typed folder (lower-cased, with a drive) as a full path in lpszFull:
+ * the drive, the folders from its root, no "." or ".." parts and no
+ * empty ones; no trailing backslash, so a root is "c:" as the dialog
+ * shows it. "c:" and "c:\" name the root; a drive-relative text
+ * ("c:games", "c:.") goes on from lpszDriveFolder, the drive's current
+ * folder as a full path, or is refused when that is NULL or not a full
+ * path of the same drive. FALSE when the text climbs above the root or
+ * the result would not fit: such a folder is refused, never guessed at
+ * or cut. */
+BOOL MakeFullDestPath(LPCSTR lpszTyped, LPCSTR lpszDriveFolder, LPSTR lpszFull);
 
 /* TRUE when the free space does not exceed the space needed (both in K). */
 BOOL IsSpaceShort(UINT uNeededK, unsigned long long ullFreeK);

@@ -7,15 +7,20 @@
 #include "Setupdlg.h"
 #include "Shell.h"
 
-void PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm)
+BOOL PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm)
 {
+    /* Without its control the dialog paints as any other: a null window
+     * would stand for the whole screen in the calls below. */
+    HWND hwndPicture = GetDlgItem(hDlg, nIdPicture);
+    if (!hwndPicture)
+        return FALSE;
+
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hDlg, &ps);
     HPALETTE hOldPal = SelectPalette(hdc, hPalette, FALSE);
     RealizePalette(hdc);
 
     /* The etched frame paints itself first; the picture goes over it. */
-    HWND hwndPicture = GetDlgItem(hDlg, nIdPicture);
     InvalidateRect(hwndPicture, NULL, TRUE);
     UpdateWindow(hwndPicture);
 
@@ -36,6 +41,7 @@ void PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm)
 
     SelectPalette(hdc, hOldPal, FALSE);
     EndPaint(hDlg, &ps);
+    return TRUE;
 }
 
 void DrainMessageQueue(void)

@@ -126,8 +126,7 @@ INT_PTR CALLBACK ProgressDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM 
             ResetProgressDlg(hDlg);
         return FALSE;
     case WM_PAINT:
-        PaintDialogPicture(hDlg, IDC_STATUSPIC, hbmStatus);
-        return TRUE;
+        return PaintDialogPicture(hDlg, IDC_STATUSPIC, hbmStatus);
     case WM_COMMAND:
         if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
             return FALSE;

@@ -28,9 +28,10 @@ void LayoutProgressDlg(HWND hDlg);
 int CopyFiles(HWND hDlg);
 int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, LPCSTR lpszDstName);
 
-/* Shared by the dialogs: the picture in a framed control; the queue
- * drain of the work loops; the Cancel button as the cancel flag. */
-void PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm);
+/* Shared by the dialogs: the picture in a framed control (the WM_PAINT
+ * answer: FALSE, nothing done, when the dialog lacks that control); the
+ * queue drain of the work loops; the Cancel button as the cancel flag. */
+BOOL PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm);
 void DrainMessageQueue(void);
 BOOL IsCancelRequested(HWND hDlg);
 

@@ -42,8 +42,7 @@ INT_PTR CALLBACK WelcomeDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM l
         UpdateWindow(hDlg);
         return TRUE;
     case WM_PAINT:
-        PaintDialogPicture(hDlg, IDC_PICTURE, hbmSetup);
-        return TRUE;
+        return PaintDialogPicture(hDlg, IDC_PICTURE, hbmSetup);
     case WM_COMMAND:
         OnWelcomeCommand(hDlg, wParam);
         return TRUE;

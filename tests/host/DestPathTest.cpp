@@ -54,7 +54,7 @@ TEST(DestPath, APathWithoutDriveGoesOnTheGivenDrivesRoot)
 {
     const struct { const char *in, *out; } cases[] = {
         { "apps\\demo", "c:\\apps\\demo" }, { "\\apps", "c:\\apps" }, { "", "c:" },
-        { "d:\\keep", "d:\\keep" }, { "x", "c:\\x" },
+        { "d:\\keep", "c:\\keep" }, { "x", "c:\\x" },
     };
     for (const auto &c : cases) {
         char sz[MAXPATHTEXT];
@@ -65,8 +65,24 @@ TEST(DestPath, APathWithoutDriveGoesOnTheGivenDrivesRoot)
     char sz[MAXPATHTEXT];
     memset(sz, 'z', 127);
     sz[127] = '\0';
-    PutOnDrive(sz, 'c');
-    EXPECT_EQ(strlen(sz), 127u);
+    EXPECT_FALSE(PutOnDrive(sz, 'C'));
+    EXPECT_STREQ(sz, "c:") << "a folder that would be cut gives way to the root";
+}
+
+TEST(DestPath, TypedFoldersBecomeFullPathsOrAreRefused)
+{
+    const std::string longFolder = "c:\\" + std::string(130, 'z');
+    const struct { const char *typed, *driveFolder, *full; } cases[] = {
+        { "c:", NULL, "c:" }, { "c:/a\\\\b\\.\\c\\..\\d", NULL, "c:\\a\\b\\d" }, { "c:\\..\\x", NULL, "" },
+        { "c:\\\xB0\x5C\\x", NULL, "c:\\\xB0\x5C\\x" }, { "c:games", "C:\\Me", "c:\\me\\games" },
+        { "c:.", "c:\\", "c:" }, { "c:..\\x", "c:\\a\\b", "c:\\a\\x" }, { "c:games", NULL, "" },
+        { "c:games", "d:\\a", "" }, { "c:x", longFolder.c_str(), "" },
+    };
+    for (const auto &c : cases) {
+        char sz[MAXPATHTEXT];
+        EXPECT_EQ(MakeFullDestPath(c.typed, c.driveFolder, sz), c.full[0] != '\0') << c.typed;
+        EXPECT_STREQ(sz, c.full) << c.typed;
+    }
 }
 
 TEST(DestPath, SplitGivesTheListedFolderAndTheLastComponent)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "SetupDriver.h"
+#include "Setupdlg.h"
 #include "meter.h"
 #include "resource.h"
 
@@ -164,6 +165,26 @@ TEST_F(CopyStep, EachFailingFileIsNamedAndTheFilesBeforeItStay)
     }
 }
 
+TEST_F(CopyStep, ADestinationTooLongForTheLabelStillCopies)
+{
+    dest = dest.substr(0, dest.size() - 1) + std::string(121 - dest.size(), 'l') + "\\";
+    run.WriteFile("A", "a");
+    StartCopy(Script("[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n[Files]\r\nA,1:A,1:A,\r\n"));
+    EXPECT_EQ(FailureText(), Gbk(L"软件安装成功!"));
+    EXPECT_EQ(ReadWholeFile(dest + "A"), "a");
+}
+
+TEST(CopyOneFile, AnotherNameOfTheSameFileIsLeftWhole)
+{
+    std::string dir = "D:\\same" + std::to_string(GetCurrentProcessId()) + "\\", alias = "S" + dir.substr(1);
+    SetupRun(dir).WriteFile("LongFileName.txt", "keep");
+    char szShort[MAX_PATH] = "";
+    GetShortPathNameA((dir + "LongFileName.txt").c_str(), szShort, sizeof(szShort));
+    EXPECT_EQ(CopyOneFile(dir.c_str(), "LongFileName.txt", alias.c_str(), "LongFileName.txt"), 1) << "S: is D:";
+    EXPECT_EQ(CopyOneFile(dir.c_str(), "LongFileName.txt", dir.c_str(), strrchr(szShort, '\\') + 1), 1) << szShort;
+    EXPECT_EQ(ReadWholeFile(dir + "LongFileName.txt"), "keep");
+}
+
 TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
 {
     /* Longer old files, so a tail left behind would show. */
@@ -294,6 +315,7 @@ TEST_F(CopyStep, CancelNoGoesOnCancelYesStopsBeforeTheNextFile)
             << "picture at " << pt.x << "," << pt.y;
     EXPECT_TRUE(SaveScreenshot("progress"));
     LRESULT nDone = SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETPOS, 0, 0);
+    EXPECT_EQ(WindowText(GetDlgItem(hDlg, IDC_ITEM)), "Big" + std::to_string(nDone - 1)) << "the last file's name";
     EXPECT_GT(nDone, nFirst) << "after No the copy went on";
     EXPECT_EQ(SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETRANGE, 0, 0), 5);
     PressButton(hwndBox, IDYES);

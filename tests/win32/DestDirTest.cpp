@@ -162,6 +162,20 @@ TEST_F(DestDir, ADriveWithoutSpaceIsRefusedEvenForNothing)
               Gbk(L"驱动器 q:有磁盘空间 0K.安装程序需要量0K 磁盘空间,请选择另外的驱动器."));
 }
 
+TEST_F(DestDir, SpaceMessageFreeThenNeededAndADriveRelativeNameMadeFull)
+{
+    HWND hDlg = Open("Q:\\APP\\", 2048);
+    ASSERT_NE(hDlg, (HWND)NULL);
+    HWND hwndBox = OkWith(hDlg, "Q:\\APP");
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    EXPECT_EQ(BoxText(hwndBox), Gbk(L"驱动器 q:有磁盘空间 0K.安装程序需要量2048K 磁盘空间,请选择另外的驱动器."));
+    PressButton(hwndBox, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
+    std::string name = "rel" + std::to_string(GetCurrentProcessId());
+    EXPECT_EQ(OkWith(hDlg, "d:" + name, 0), (HWND)NULL);
+    ExpectInstalledTo("D:\\" + name + "\\");     /* D:'s current folder is its root */
+}
+
 TEST_F(DestDir, FolderClicksRewriteTheField)
 {
     HWND hDlg = Open();
@@ -276,6 +290,10 @@ TEST(DestDirWithoutDrive, DefaultWithoutADriveGoesOnTheProgramsDrive)
     HWND hDlg = run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
     ASSERT_NE(hDlg, (HWND)NULL);
     EXPECT_EQ(Field(hDlg), "r:\\apps\\nodrive");
+    for (std::string drive : { "d", "r" }) {   /* on another drive too, then back */
+        PickComboItem(hDlg, IDC_DRIVES, IndexOf(ListItems(GetDlgItem(hDlg, IDC_DRIVES)), "[-" + drive + "-]"));
+        EXPECT_TRUE(WaitFor([&] { return Field(hDlg) == drive + ":\\apps\\nodrive"; })) << Field(hDlg);
+    }
     PressButton(hDlg, IDOK);
     HWND hwndBox = run.WaitMessageBox(20000);
     ASSERT_NE(hwndBox, (HWND)NULL);

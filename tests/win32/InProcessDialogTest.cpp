@@ -87,6 +87,20 @@ TEST_F(InProcess, WelcomeDialogDrawsItsFrameAloneAndWorks)
     EXPECT_EQ(crCentre, GetSysColor(COLOR_BTNFACE)) << "nothing drawn inside the frame";
 }
 
+TEST_F(InProcess, DialogsWithoutTheirPictureControlPaintNoOtherWindow)
+{
+    HWND hwndOther = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 900, 10, 50, 50, NULL, NULL, NULL, NULL);
+    for (DLGPROC proc : { WelcomeDlgProc, ProgressDlgProc }) {
+        UpdateWindow(hwndOther);
+        HWND hDlg = CreateDialogParamA(hInst, MAKEINTRESOURCEA(IDD_SPLASH), NULL, proc, 0);  /* no picture */
+        ASSERT_NE(hDlg, (HWND)NULL);
+        UpdateWindow(hDlg);
+        EXPECT_FALSE(GetUpdateRect(hwndOther, NULL, FALSE));
+        DestroyWindow(hDlg);
+    }
+    DestroyWindow(hwndOther);
+}
+
 TEST_F(InProcess, ProgressDialogRunsItsStepWithoutItsPicture)
 {
     LoadScript("[App]\r\nAppName=NoPicture\r\n[End]\r\n");

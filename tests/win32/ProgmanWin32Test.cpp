@@ -178,11 +178,12 @@ static void WineServerBack()
     SetWineProgmanReachable(true);
 }
 
-/* ---- the client's calls of DdeDisconnect, counted ---- */
+/* ---- the client's calls of DdeDisconnect and DdeFreeDataHandle, counted ---- */
 
-static volatile LONG cNullDisconnects;
+static volatile LONG cNullDisconnects, cDataFreed;
 static volatile DWORD dwDisconnectTick;     /* when the last one was called */
 static BOOL (WINAPI *pfnDdeDisconnect)(HCONV);
+static BOOL (WINAPI *pfnDdeFreeDataHandle)(HDDEDATA);
 
 static BOOL WINAPI CountingDisconnect(HCONV hConv)
 {
@@ -192,28 +193,41 @@ static BOOL WINAPI CountingDisconnect(HCONV hConv)
     return pfnDdeDisconnect(hConv);
 }
 
-/* Points this program's import slot of DdeDisconnect at CountingDisconnect. */
-static bool CountDisconnects()
+static BOOL WINAPI CountingFreeData(HDDEDATA hData)
 {
-    DWORD_PTR dwReal = (DWORD_PTR)GetProcAddress(GetModuleHandleA("user32.dll"), "DdeDisconnect");
+    InterlockedIncrement(&cDataFreed);
+    return pfnDdeFreeDataHandle(hData);
+}
+
+/* Points this program's import slot of user32's lpszName at pfnCounting
+ * and keeps the real function in *ppfnReal. */
+static bool Count(const char *lpszName, void *pfnCounting, void **ppfnReal)
+{
+    DWORD_PTR dwReal = (DWORD_PTR)GetProcAddress(GetModuleHandleA("user32.dll"), lpszName);
     BYTE *pBase = (BYTE *)GetModuleHandleA(NULL);
     IMAGE_NT_HEADERS *pNt = (IMAGE_NT_HEADERS *)(pBase + ((IMAGE_DOS_HEADER *)pBase)->e_lfanew);
     IMAGE_DATA_DIRECTORY &imports = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     for (IMAGE_IMPORT_DESCRIPTOR *p = (IMAGE_IMPORT_DESCRIPTOR *)(pBase + imports.VirtualAddress);
          p->Name; p++)
         for (IMAGE_THUNK_DATA *t = (IMAGE_THUNK_DATA *)(pBase + p->FirstThunk); t->u1.Function; t++) {
-            if (t->u1.Function == (DWORD_PTR)CountingDisconnect)
+            if (t->u1.Function == (DWORD_PTR)pfnCounting)
                 return true;
             if (t->u1.Function != dwReal)
                 continue;
-            pfnDdeDisconnect = (BOOL (WINAPI *)(HCONV))t->u1.Function;
+            *ppfnReal = (void *)t->u1.Function;
             DWORD dwOld;
             VirtualProtect(&t->u1.Function, sizeof(t->u1.Function), PAGE_READWRITE, &dwOld);
-            t->u1.Function = (DWORD_PTR)CountingDisconnect;
+            t->u1.Function = (DWORD_PTR)pfnCounting;
             VirtualProtect(&t->u1.Function, sizeof(t->u1.Function), dwOld, &dwOld);
             return true;
         }
     return false;
+}
+
+static bool CountDdeCalls()
+{
+    return Count("DdeDisconnect", (void *)CountingDisconnect, (void **)&pfnDdeDisconnect) &&
+           Count("DdeFreeDataHandle", (void *)CountingFreeData, (void **)&pfnDdeFreeDataHandle);
 }
 
 /* ---- the client against the test's server ---- */
@@ -222,7 +236,7 @@ class ProgmanClient : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(CountDisconnects());
+        ASSERT_TRUE(CountDdeCalls());
         ASSERT_TRUE(OwnServerOnly());
         ASSERT_EQ(ProgmanStart(), 1);
         SetupCheckReset();
@@ -359,10 +373,10 @@ static BOOL CALLBACK DestroyDdeClientWindow(HWND hwnd, LPARAM)
 TEST(ProgmanAbsent, EveryCommandFailsAndItsNullConversationIsStillClosed)
 {
     ASSERT_TRUE(WineProgmanRunning());
-    ASSERT_TRUE(CountDisconnects());
+    ASSERT_TRUE(CountDdeCalls());
     SetWineProgmanReachable(false);
     ASSERT_EQ(ProgmanStart(), 1);
-    LONG cBefore = cNullDisconnects;
+    LONG cBefore = cNullDisconnects, cFreed = cDataFreed;
     EXPECT_EQ(ProgmanCreateGroup("Tools"), 0);
     EXPECT_EQ(ProgmanShowGroup("Tools"), 0);
     EXPECT_EQ(ProgmanDeleteGroup("Tools"), 0);
@@ -370,6 +384,7 @@ TEST(ProgmanAbsent, EveryCommandFailsAndItsNullConversationIsStillClosed)
     EXPECT_EQ(ProgmanAddItem("Tools", "Readme", "C:\\R.TXT"), 0);
     EXPECT_EQ(ProgmanDeleteItem("Tools", "Readme"), 0);
     EXPECT_EQ(cNullDisconnects - cBefore, 6);
+    EXPECT_EQ(cDataFreed - cFreed, 6) << "the data each command made for no conversation";
     ProgmanStop();
     SetWineProgmanReachable(true);
     /* Wine leaves the client window of each failed connect behind, a

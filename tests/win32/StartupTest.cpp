@@ -8,7 +8,7 @@
 #include "resource.h"
 
 static const char *kScript =
-    "[App]\r\nAppName=\xd1\xdd\xca\xbe\xb3\xcc\xd0\xf2\r\n[End]\r\n";    /* 演示程序 */
+    "[App]\r\nAppName=\xd1\xdd\xca\xbe\xb3\xcc\xd0\xf2\r\nInstallToHD=Yes\r\n[End]\r\n";    /* 演示程序 */
 static const char *kAppName = "\xd1\xdd\xca\xbe\xb3\xcc\xd0\xf2";
 
 static std::string NotFoundText(const std::string &scriptPath)
@@ -191,6 +191,7 @@ TEST_F(Welcome, ExtraStartCommandsAndPaintsStartNothingNew)
     }
     PostMessageA(hwndBackdrop, WM_COMMAND, 5, 0);
     PostMessageA(hwndBackdrop, WM_COMMAND, 0x10000, 0);
+    PostMessageA(hwndBackdrop, WM_COMMAND, 0x10001, 0);     /* not step 1: no folder dialog */
     Sleep(500);
     int nDialogs = 0;
     for (HWND hwnd : run.Windows())
