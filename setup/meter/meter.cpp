@@ -82,10 +82,19 @@ static void PaintMeter(HWND hwnd)
     EndPaint(hwnd, &ps);
 }
 
+/* A set that would draw the same pixels adds nothing to repaint: a copy
+ * of a thousand files would otherwise wait for a thousand paints. What is
+ * still to be painted is painted at once all the same. */
 static LRESULT SetMeterWord(HWND hwnd, int nIndex, WPARAM wParam)
 {
+    UINT uPos = (WORD)GetWindowWord(hwnd, GWW_POS);
+    UINT uRange = (WORD)GetWindowWord(hwnd, GWW_RANGE);
     SetWindowWord(hwnd, nIndex, LOWORD(wParam));
-    InvalidateRect(hwnd, NULL, FALSE);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    if (!MeterLooksSame(uPos, uRange, (WORD)GetWindowWord(hwnd, GWW_POS), (WORD)GetWindowWord(hwnd, GWW_RANGE),
+                       rc.right))
+        InvalidateRect(hwnd, NULL, FALSE);
     UpdateWindow(hwnd);
     return 0;
 }

@@ -5,7 +5,8 @@
  *
  * Position and range are 16-bit window words (set values are cut to their
  * low 16 bits); lParam is ignored by all four messages. A set message
- * repaints at once, because its sender is usually a busy loop.
+ * repaints at once, because its sender is usually a busy loop, unless the
+ * meter would draw the same pixels as before.
  */
 #ifndef METER_H
 #define METER_H
@@ -30,6 +31,10 @@
  * and returns the bar width in pixels. A range of 0 counts as 1 and a
  * position above the range as the range. */
 int MeterFigures(UINT uPos, UINT uRange, int cxClient, char *lpszText, UINT cbText);
+
+/* Whether a meter of cxClient pixels draws the same pixels for uPos1 out
+ * of uRange1 as for uPos2 out of uRange2: the same bar width and text. */
+BOOL MeterLooksSame(UINT uPos1, UINT uRange1, UINT uPos2, UINT uRange2, int cxClient);
 
 #ifdef _WIN32
 /* Registers RQ_METER for hInstance; 1 when registered, else 0. */

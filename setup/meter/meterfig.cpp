@@ -3,6 +3,7 @@
  * platform calls; built and tested on the host as well.
  */
 #include <stdio.h>
+#include <string.h>
 #include "meter.h"
 
 int MeterFigures(UINT uPos, UINT uRange, int cxClient, char *lpszText, UINT cbText)
@@ -16,4 +17,12 @@ int MeterFigures(UINT uPos, UINT uRange, int cxClient, char *lpszText, UINT cbTe
     if (cxClient <= 0)
         return 0;
     return (int)((long long)cxClient * uPos / uRange);
+}
+
+BOOL MeterLooksSame(UINT uPos1, UINT uRange1, UINT uPos2, UINT uRange2, int cxClient)
+{
+    char sz1[METER_TEXTMAX], sz2[METER_TEXTMAX];
+    int cx1 = MeterFigures(uPos1, uRange1, cxClient, sz1, sizeof(sz1));
+    int cx2 = MeterFigures(uPos2, uRange2, cxClient, sz2, sizeof(sz2));
+    return cx1 == cx2 && strcmp(sz1, sz2) == 0;
 }

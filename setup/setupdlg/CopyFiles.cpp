@@ -12,49 +12,78 @@
 #include "Setupdlg.h"
 #include "Shell.h"
 
-/* The identity of an existing file: its volume and its index there. */
-static BOOL GetFileIdentity(LPCSTR lpszPath, BY_HANDLE_FILE_INFORMATION *pInfo)
+/* The copy reads and writes in blocks this large: the platform's own
+ * LZCopy moves 1000 bytes a call, and under Wine every call costs. */
+#define COPYBLOCK 65536
+
+/* Whether two open handles are the same file, by identity rather than by
+ * name: a short 8.3 name or a second drive letter for the same folder
+ * names it differently. */
+static BOOL IsSameFile(HANDLE hFirst, HANDLE hSecond)
 {
-    HANDLE hFile = CreateFileA(lpszPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                               OPEN_EXISTING, 0, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
+    BY_HANDLE_FILE_INFORMATION first, second;
+    if (!GetFileInformationByHandle(hFirst, &first) || !GetFileInformationByHandle(hSecond, &second))
         return FALSE;
-    BOOL bOk = GetFileInformationByHandle(hFile, pInfo);
-    CloseHandle(hFile);
-    return bOk;
+    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }
 
-/* Whether two paths name one file: copying a file onto itself would empty
- * it before it is read. Names cannot tell (a short name, a second drive
- * letter for the same folder), the file's identity can. The destination
- * is looked at first: it is usually not there yet. */
-static BOOL IsSameFile(LPCSTR lpszSrc, LPCSTR lpszDst)
+/* Opens the destination for writing, empty; INVALID_HANDLE_VALUE on
+ * failure. A file that is not there yet is made outright rather than made
+ * and then emptied: under Wine on ext4 a file emptied and then written is
+ * sent to disk when it is closed, and the copy would pay for that at
+ * every file. An existing file is first compared with the source, which
+ * must never be emptied before it is read; *pbSame tells that case, and
+ * the file is then left as it is. A read-only file is refused. */
+static HANDLE OpenDestFile(LPCSTR lpszDst, HANDLE hSrc, BOOL *pbSame)
 {
-    BY_HANDLE_FILE_INFORMATION fiSrc, fiDst;
-    return GetFileIdentity(lpszDst, &fiDst) && GetFileIdentity(lpszSrc, &fiSrc) &&
-           fiSrc.dwVolumeSerialNumber == fiDst.dwVolumeSerialNumber &&
-           fiSrc.nFileIndexHigh == fiDst.nFileIndexHigh && fiSrc.nFileIndexLow == fiDst.nFileIndexLow;
+    *pbSame = FALSE;
+    HANDLE hDst = CreateFileA(lpszDst, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hDst != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+        return hDst;
+    /* Opened for no access at all, it can be looked at even while it is
+     * the source, open for reading without sharing writes. */
+    HANDLE hLook = CreateFileA(lpszDst, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                               OPEN_EXISTING, 0, NULL);
+    if (hLook == INVALID_HANDLE_VALUE)
+        return INVALID_HANDLE_VALUE;
+    *pbSame = IsSameFile(hSrc, hLook);
+    CloseHandle(hLook);
+    if (*pbSame)
+        return INVALID_HANDLE_VALUE;
+    return CreateFileA(lpszDst, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-/* Opens the destination for writing, empty, as a handle LZCopy takes;
- * HFILE_ERROR on failure. A file that is not there yet is made outright
- * rather than made and then emptied, as OpenFile does: under Wine on
- * ext4 a file emptied and then written is sent to disk when it is
- * closed, and the copy would pay for that at every file. An existing
- * file still goes through OpenFile, which empties it and refuses a
- * read-only one. */
-static HFILE CreateDestFile(LPCSTR lpszDst)
+/* Copies the open source into hDst through the platform's LZ service, so a
+ * compressed file is expanded, and gives hDst the source's date and time.
+ * Closes the source. 1 when all of it was copied, else 0. */
+static int ExpandInto(HANDLE hSrcFile, HANDLE hDst)
 {
-    HANDLE hFile = CreateFileA(lpszDst, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile != INVALID_HANDLE_VALUE)
-        return (HFILE)(INT_PTR)hFile;
-    if (GetLastError() != ERROR_FILE_EXISTS)
-        return HFILE_ERROR;
-    /* LZOpenFileA in create mode is not used: it may fall back to another
-     * name (the last character replaced by '_') when the real one cannot
-     * be made, and report success. */
-    OFSTRUCT of;
-    return OpenFile(lpszDst, &of, OF_CREATE);
+    FILETIME ftWrite;
+    BOOL bTime = GetFileTime(hSrcFile, NULL, NULL, &ftWrite);
+    INT hSrc = LZInit((INT)(INT_PTR)hSrcFile);
+    if (hSrc < 0) {
+        CloseHandle(hSrcFile);
+        return 0;
+    }
+    char buf[COPYBLOCK];
+    LONG cbTotal = 0;
+    INT cb;
+    while ((cb = LZRead(hSrc, buf, sizeof(buf))) > 0) {
+        DWORD cbWritten = 0;
+        if (!WriteFile(hDst, buf, (DWORD)cb, &cbWritten, NULL) || cbWritten != (DWORD)cb) {
+            cb = -1;
+            break;
+        }
+        cbTotal += cb;
+    }
+    /* A truncated compressed file reads short without an error: the size
+     * it should expand to is in its header. */
+    BOOL bOk = cb == 0 && cbTotal == LZSeek(hSrc, 0, 2);
+    LZClose(hSrc);
+    if (bOk && bTime)
+        SetFileTime(hDst, NULL, NULL, &ftWrite);
+    return bOk ? 1 : 0;
 }
 
 int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, LPCSTR lpszDstName)
@@ -62,31 +91,22 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     char szSrc[MAXCOPYPATH], szDst[MAXCOPYPATH];
     if (!JoinFileName(szSrc, lpszSrcFolder, lpszSrcName) || !JoinFileName(szDst, lpszDstFolder, lpszDstName))
         return 0;
-    if (IsSameFile(szSrc, szDst))
-        return 1;       /* already in place */
-
-    OFSTRUCT ofSrc;
-    INT hSrc = LZOpenFileA(szSrc, &ofSrc, OF_READ);
-    if (hSrc < 0)
+    HANDLE hSrcFile = CreateFileA(szSrc, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (hSrcFile == INVALID_HANDLE_VALUE)
         return 0;
-    HFILE hDst = CreateDestFile(szDst);
-    if (hDst == HFILE_ERROR) {
-        LZClose(hSrc);
-        return 0;
+    BOOL bSame;
+    HANDLE hDst = OpenDestFile(szDst, hSrcFile, &bSame);
+    if (hDst == INVALID_HANDLE_VALUE) {
+        CloseHandle(hSrcFile);
+        return bSame ? 1 : 0;
     }
-    LONG cbCopied = LZCopy(hSrc, (INT)hDst);
-    /* A truncated compressed file copies short without an error: the
-     * size it should expand to is at its end. */
-    LONG cbExpected = cbCopied >= 0 ? LZSeek(hSrc, 0, 2) : -1;
-    LZClose(hSrc);
-    _lclose(hDst);
-    if (cbCopied < 0 || cbCopied != cbExpected) {
-        /* Never leave a short file that looks complete; only the file this
-         * call created or overwrote is removed. */
+    int nOk = ExpandInto(hSrcFile, hDst);
+    CloseHandle(hDst);
+    /* Never leave a short file that looks complete; only the file this
+     * call created or overwrote is removed. */
+    if (!nOk)
         DeleteFileA(szDst);
-        return 0;
-    }
-    return 1;
+    return nOk;
 }
 
 int CopyFiles(HWND hDlg)

@@ -18,6 +18,15 @@ static std::string Fixture(const char *lpszName)
     return TestProgramFolder() + "lzfixtures\\" + lpszName;
 }
 
+/* A file's last-write time, or 0 when it cannot be read. */
+static ULONGLONG WriteTime(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA fad;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &fad))
+        return 0;
+    return ((ULONGLONG)fad.ftLastWriteTime.dwHighDateTime << 32) | fad.ftLastWriteTime.dwLowDateTime;
+}
+
 class CopyStep : public ::testing::Test {
 protected:
     void SetUp() override
@@ -79,6 +88,13 @@ TEST_F(CopyStep, FullCopyPutsEveryFileInPlaceAndExpandsCompressedOnes)
     AddFixture("TEXT.TXT_", "lz\\TEXT.TX_");
     AddFixture("BIN.DAT_", "lz\\BIN.DA_");
     AddFixture("ZERO.BIN_", "lz\\ZERO.BI_");
+    /* Copies keep their sources' date and time, as the platform's LZCopy
+     * gives them. */
+    FILETIME ftOld = { 0x12345600, 0x01c00000 };
+    HANDLE h = CreateFileA((run.Dir() + "lz\\BIN.DA_").c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(h, NULL, NULL, &ftOld));
+    CloseHandle(h);
     StartCopy(Script("[SrcDirs]\r\n0=\r\n1=disk1\r\n2=disk2\\\r\n3=lz\r\n"
                      "[DstDirs]\r\n0=\r\n1=data\r\n2=data\\sub\\\r\n3=lz\r\n"
                      "[Files]\r\nReadme,0:README.TXT,0:README.TXT,\r\nRenamed,1:A.TXT,2:B.TXT,\r\n*2-1,\r\n"
@@ -97,6 +113,9 @@ TEST_F(CopyStep, FullCopyPutsEveryFileInPlaceAndExpandsCompressedOnes)
     EXPECT_EQ(ReadWholeFile(dest + "lz\\TEXT.TXT"), ReadWholeFile(Fixture("TEXT.TXT")));
     EXPECT_EQ(ReadWholeFile(dest + "lz\\BIN.DAT"), ReadWholeFile(Fixture("BIN.DAT")));
     EXPECT_EQ(ReadWholeFile(dest + "ZERO.BIN"), ReadWholeFile(Fixture("ZERO.BIN")));
+    EXPECT_EQ(WriteTime(dest + "lz\\BIN.DAT"), WriteTime(run.Dir() + "lz\\BIN.DA_"));
+    EXPECT_EQ(WriteTime(dest + "lz\\BIN.DAT"), ((ULONGLONG)ftOld.dwHighDateTime << 32) | ftOld.dwLowDateTime);
+    EXPECT_EQ(WriteTime(dest + "data\\W2.DAT"), WriteTime(run.Dir() + "disk2\\W2.DAT"));
 }
 
 TEST_F(CopyStep, EachFailingFileIsNamedAndTheFilesBeforeItStay)

@@ -191,6 +191,19 @@ TEST_F(Meter, EveryStepRepaintsWithoutAPump)
     Show(3, 10, "30%", 90);     /* and back down */
 }
 
+/* A set that changes nothing on screen paints nothing: a mark drawn over
+ * the meter stays until the picture changes. */
+TEST_F(Meter, SetsThatLookTheSameDoNotRepaint)
+{
+    Show(5, 1000, "0%", 1);
+    HDC hdc = GetDC(hwnd);
+    SetPixel(hdc, W - 1, 0, RGB(255, 0, 0));
+    ReleaseDC(hwnd, hdc);
+    SendMessageA(hwnd, MM_SETPOS, 6, 0);
+    EXPECT_EQ(CaptureClient(hwnd).At(W - 1, 0), 0xFF0000u) << "a set that draws the same pixels repainted";
+    Show(10, 1000, "1%", 3);
+}
+
 TEST_F(Meter, ResizingRepaintsTheWholeControl)
 {
     Show(1, 4, "25%", 75);
