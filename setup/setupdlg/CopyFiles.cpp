@@ -10,7 +10,7 @@
 #include "meter.h"
 #include "resource.h"
 #include "Setupdlg.h"
-#include "Shell.h"
+#include "SetupGlobals.h"
 
 /* Whether two paths name the same file: copying a file onto itself would
  * empty it before it is read. */
