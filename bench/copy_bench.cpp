@@ -29,14 +29,15 @@ int main(int argc, char **argv)
     QueryPerformanceCounter(&t0);
     if (!run.Start())
         return 1;
+    /* The driver's waits find visible windows only: the welcome dialog is
+     * on screen when it is found. */
     HWND hWelcome = run.WaitWindow("#32770", "CopyBench", 30000);
     if (!hWelcome)
         return 2;
-    WaitFor([&] { return IsWindowVisible(hWelcome) != FALSE; }, 30000);
     QueryPerformanceCounter(&t1);
     printf("welcome: %.3f s\n", (double)(t1.QuadPart - t0.QuadPart) / freq.QuadPart);
     PressButton(hWelcome, IDOK);
-    HWND hDest = run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str(), 30000);
+    HWND hDest = run.WaitDestDialog(30000);
     if (!hDest)
         return 3;
     TypeText(hDest, IDC_PATH, argv[2]);
@@ -46,11 +47,7 @@ int main(int argc, char **argv)
         return 4;
     WaitFor([&] { return run.WaitDialogWith(IDC_METER, 0) == NULL; }, 600000);
     QueryPerformanceCounter(&t1);
-    HWND hwndBox = run.WaitMessageBox(60000);
-    std::string text = hwndBox ? BoxText(hwndBox) : "";
-    if (hwndBox)
-        PressButton(hwndBox, IDOK);
-    run.WaitExit(30000);
+    std::string text = run.FinalMessage(60000);
     if (text != Gbk(L"软件安装成功!")) {
         fprintf(stderr, "copy_bench: the installation did not succeed\n");
         return 5;

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <ddeml.h>
 #include "Setupinf.h"
-#include "Shell.h"
+#include "SetupGlobals.h"
 #include "Progman.h"
 
 DWORD idDdeInst;

@@ -10,7 +10,7 @@
 #include "meter.h"
 #include "resource.h"
 #include "Setupdlg.h"
-#include "Shell.h"
+#include "SetupGlobals.h"
 
 /* The copy reads and writes in blocks this large: the platform's own
  * LZCopy moves 1000 bytes a call, and under Wine every call costs. */

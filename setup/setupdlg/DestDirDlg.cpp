@@ -12,7 +12,7 @@
 #include "Setupinf.h"
 #include "resource.h"
 #include "Setupdlg.h"
-#include "Shell.h"
+#include "SetupGlobals.h"
 
 #define DIRLIST_ATTRS   (DDL_EXCLUSIVE | DDL_DIRECTORY)
 #define DRIVELIST_ATTRS (DDL_EXCLUSIVE | DDL_DRIVES)

@@ -5,7 +5,7 @@
  */
 #include <windows.h>
 #include "Setupdlg.h"
-#include "Shell.h"
+#include "SetupGlobals.h"
 
 BOOL PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm)
 {

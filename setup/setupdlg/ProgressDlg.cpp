@@ -12,7 +12,7 @@
 #include "meter.h"
 #include "resource.h"
 #include "Setupdlg.h"
-#include "Shell.h"
+#include "SetupGlobals.h"
 
 int RunCopyStep(HWND hwndOwner)
 {

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include "resource.h"
 #include "Setupdlg.h"
-#include "Shell.h"
+#include "SetupGlobals.h"
 
 int RunWelcomeDialog(HWND hwndOwner)
 {

@@ -13,26 +13,14 @@
 #include "meter.h"
 #include "Progman.h"
 
-HINSTANCE hInst;
-char szSourceDir[128];
-char szDestDir[128];
-char szTitle[128];
 HWND hwndBackdrop;
-HPALETTE hPalette;
-HBITMAP hbmBack, hbmSetup, hbmStatus;
-int cxBack, cyBack;
 int bStartPending = 1;
 
-static LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+/* The backdrop's tile and its size in pixels. */
+static HBITMAP hbmBack;
+static int cxBack, cyBack;
 
-void CenterDialog(HWND hwnd)
-{
-    RECT rc;
-    GetWindowRect(hwnd, &rc);
-    int x = (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 2;
-    SetWindowPos(hwnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+static LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 static INT_PTR CALLBACK SplashDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
 {

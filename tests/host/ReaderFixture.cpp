@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <filesystem>
 #include "ReaderFixture.h"
 #include "SetupinfOs.h"
 
@@ -19,8 +20,9 @@ void ReaderTest::SetUp()
 void ReaderTest::TearDown()
 {
     OsSetProgramFolder(NULL);
-    std::string cmd = "rm -rf '" + dir + "'";
-    EXPECT_EQ(system(cmd.c_str()), 0);
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    EXPECT_FALSE(ec) << dir << ": " << ec.message();
 }
 
 UINT ReaderTest::Load(const std::string &text)
@@ -31,8 +33,9 @@ UINT ReaderTest::Load(const std::string &text)
 
 void ReaderTest::MakeDir(const std::string &relPath)
 {
-    std::string cmd = "mkdir -p '" + Path(relPath) + "'";
-    ASSERT_EQ(system(cmd.c_str()), 0);
+    std::error_code ec;
+    std::filesystem::create_directories(Path(relPath), ec);
+    ASSERT_FALSE(ec) << relPath << ": " << ec.message();
 }
 
 void ReaderTest::MakeFile(const std::string &relPath, const std::string &content)

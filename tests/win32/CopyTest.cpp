@@ -49,22 +49,15 @@ protected:
     {
         run.WriteScript(script);
         ASSERT_TRUE(run.Start());
-        HWND hWelcome = run.WaitWindow("#32770", kApp);
-        ASSERT_NE(hWelcome, (HWND)NULL);
-        PressButton(hWelcome, IDOK);
-        HWND hDest = run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
-        ASSERT_NE(hDest, (HWND)NULL);
-        PressButton(hDest, IDOK);
+        ASSERT_NE(run.AcceptWelcome(kApp), (HWND)NULL);
+        ASSERT_NE(run.ConfirmDestination(), (HWND)NULL);
     }
     /* The box that ends a failed step: its text, then the program ends. */
     std::string FailureText()
     {
-        HWND hwndBox = run.WaitMessageBox(20000);
-        if (!hwndBox)
-            return "(no box)";
-        std::string text = BoxText(hwndBox);
-        PressButton(hwndBox, IDOK);
-        EXPECT_EQ(run.WaitExit(), 0u);
+        DWORD dwExit = 1;
+        std::string text = run.FinalMessage(20000, &dwExit);
+        EXPECT_EQ(dwExit, 0u);
         return text;
     }
     std::string Lower(std::string s)
@@ -157,12 +150,8 @@ TEST_F(CopyStep, EachFailingFileIsNamedAndTheFilesBeforeItStay)
         }
         one.WriteScript(Script(std::string("[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n[Files]\r\n") + c.lpszFiles));
         ASSERT_TRUE(one.Start());
-        HWND hWelcome = one.WaitWindow("#32770", kApp);
-        ASSERT_NE(hWelcome, (HWND)NULL);
-        PressButton(hWelcome, IDOK);
-        HWND hDest = one.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
-        ASSERT_NE(hDest, (HWND)NULL);
-        PressButton(hDest, IDOK);
+        ASSERT_NE(one.AcceptWelcome(kApp), (HWND)NULL);
+        ASSERT_NE(one.ConfirmDestination(), (HWND)NULL);
         HWND hwndBox = one.WaitMessageBox(20000);
         ASSERT_NE(hwndBox, (HWND)NULL);
         std::string name = std::string(c.lpszFiles);

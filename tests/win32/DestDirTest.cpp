@@ -42,13 +42,9 @@ protected:
     {
         run.WriteScript(Script(defDir, uSpace));
         run.WriteFile("README.TXT", "readme\r\n");
-        if (!run.Start())
+        if (!run.Start() || !run.AcceptWelcome(kApp))
             return NULL;
-        HWND hWelcome = run.WaitWindow("#32770", kApp);
-        if (!hWelcome)
-            return NULL;
-        PressButton(hWelcome, IDOK);
-        return run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
+        return run.WaitDestDialog();
     }
     /* OK with the field's text; the box that answers, or NULL. */
     HWND OkWith(HWND hDlg, const std::string &text, DWORD dwMs = DRIVER_TIMEOUT)
@@ -284,10 +280,8 @@ TEST(DestDirWithoutDrive, DefaultWithoutADriveGoesOnTheProgramsDrive)
     run.WriteScript(Script("\\APPS\\NODRIVE\\", 0));
     run.WriteFile("README.TXT", "readme\r\n");
     ASSERT_TRUE(run.Start());
-    HWND hWelcome = run.WaitWindow("#32770", kApp);
-    ASSERT_NE(hWelcome, (HWND)NULL);
-    PressButton(hWelcome, IDOK);
-    HWND hDlg = run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
+    ASSERT_NE(run.AcceptWelcome(kApp), (HWND)NULL);
+    HWND hDlg = run.WaitDestDialog();
     ASSERT_NE(hDlg, (HWND)NULL);
     EXPECT_EQ(Field(hDlg), "r:\\apps\\nodrive");
     for (std::string drive : { "d", "r" }) {   /* on another drive too, then back */
@@ -295,10 +289,8 @@ TEST(DestDirWithoutDrive, DefaultWithoutADriveGoesOnTheProgramsDrive)
         EXPECT_TRUE(WaitFor([&] { return Field(hDlg) == drive + ":\\apps\\nodrive"; })) << Field(hDlg);
     }
     PressButton(hDlg, IDOK);
-    HWND hwndBox = run.WaitMessageBox(20000);
-    ASSERT_NE(hwndBox, (HWND)NULL);
-    EXPECT_EQ(BoxText(hwndBox), Gbk(L"软件安装成功!"));
-    PressButton(hwndBox, IDOK);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    DWORD dwExit = 1;
+    EXPECT_EQ(run.FinalMessage(20000, &dwExit), Gbk(L"软件安装成功!"));
+    EXPECT_EQ(dwExit, 0u);
     EXPECT_TRUE(FileExists("R:\\apps\\nodrive\\README.TXT"));
 }

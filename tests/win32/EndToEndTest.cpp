@@ -56,22 +56,7 @@ protected:
     }
     HWND StartAndInstall()
     {
-        if (!run.Start())
-            return NULL;
-        HWND hWelcome = run.WaitWindow("#32770", Gbk(L"演示程序").c_str());
-        if (hWelcome)
-            PressButton(hWelcome, IDOK);
-        return hWelcome;
-    }
-    /* The final box: its text; then OK and the exit code. */
-    std::string FinalMessage(DWORD *pdwExit)
-    {
-        HWND hwndBox = run.WaitMessageBox(30000);
-        std::string text = hwndBox ? BoxText(hwndBox) : "(no box)";
-        if (hwndBox)
-            PressButton(hwndBox, IDOK);
-        *pdwExit = run.WaitExit();
-        return text;
+        return run.Start() ? run.AcceptWelcome(Gbk(L"演示程序").c_str()) : NULL;
     }
     bool GroupExists() { return FileExists(ProgramsFolder() + group); }
 
@@ -86,12 +71,12 @@ TEST_F(EndToEnd, FullInstallationCopiesEverythingAndMakesTheGroup)
 {
     UseDemoScript();
     ASSERT_NE(StartAndInstall(), (HWND)NULL);
-    HWND hDest = run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
+    HWND hDest = run.WaitDestDialog();
     ASSERT_NE(hDest, (HWND)NULL);
     EXPECT_EQ(WindowText(GetDlgItem(hDest, IDC_PATH)), Lower(dest.substr(0, dest.size() - 1)));
     PressButton(hDest, IDOK);
     DWORD dwExit = 0;
-    EXPECT_EQ(FinalMessage(&dwExit), Gbk(L"软件安装成功!"));
+    EXPECT_EQ(run.FinalMessage(30000, &dwExit), Gbk(L"软件安装成功!"));
     EXPECT_EQ(dwExit, 0u);
 
     const struct { const char *lpszInstalled, *lpszOriginal; bool bBuilt; } files[] = {
@@ -133,7 +118,7 @@ TEST_F(EndToEnd, WithoutInstallToHdOnlyTheGroupIsMadeFromTheSource)
                     "[PM Info]\r\nxDxREADME.TXT,Readme\r\nxSxSETUP.EXE,Setup\r\n[End]\r\n");
     ASSERT_NE(StartAndInstall(), (HWND)NULL);
     DWORD dwExit = 0;
-    EXPECT_EQ(FinalMessage(&dwExit), Gbk(L"软件安装成功!"));
+    EXPECT_EQ(run.FinalMessage(30000, &dwExit), Gbk(L"软件安装成功!"));
     EXPECT_EQ(dwExit, 0u);
     EXPECT_FALSE(FileExists(dest)) << "nothing is copied";
     std::vector<GROUPITEM> items = GroupItems(group);
@@ -165,7 +150,7 @@ TEST_F(EndToEnd, LeavingAtTheDestinationEndsQuietly)
 {
     UseDemoScript();
     ASSERT_NE(StartAndInstall(), (HWND)NULL);
-    HWND hDest = run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
+    HWND hDest = run.WaitDestDialog();
     ASSERT_NE(hDest, (HWND)NULL);
     PressButton(hDest, IDCANCEL);
     HWND hwndBox = run.WaitMessageBox();
@@ -182,11 +167,11 @@ TEST_F(EndToEnd, AFailedCopyEndsAfterItsMessageAndKeepsTheFilesBefore)
     UseDemoScript();
     ASSERT_TRUE(DeleteFileA((run.Dir() + "disk2\\HELP.TXT").c_str()));
     ASSERT_NE(StartAndInstall(), (HWND)NULL);
-    HWND hDest = run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str());
+    HWND hDest = run.WaitDestDialog();
     ASSERT_NE(hDest, (HWND)NULL);
     PressButton(hDest, IDOK);
     DWORD dwExit = 1;
-    EXPECT_EQ(FinalMessage(&dwExit), Gbk(L"拷贝 帮助 出错"));
+    EXPECT_EQ(run.FinalMessage(30000, &dwExit), Gbk(L"拷贝 帮助 出错"));
     EXPECT_EQ(dwExit, 0u) << "no message after the failure's";
     EXPECT_TRUE(FileExists(dest + "DEMO.EXE"));
     EXPECT_TRUE(FileExists(dest + "DATA\\DATA2.DAT"));

@@ -103,7 +103,7 @@ int main(int argc, char **argv)
     Shot("1-welcome");
     PressButton(hWelcome, IDOK);
 
-    HWND hDest = run.WaitWindow("#32770", Gbk(L"请选择安装路径").c_str(), 30000);
+    HWND hDest = run.WaitDestDialog(30000);
     if (!hDest)
         return Fail("no destination dialog");
     std::string destDir = WindowText(GetDlgItem(hDest, IDC_PATH));

@@ -3,6 +3,7 @@
  */
 #include "SetupDriver.h"
 #include "Screenshot.h"
+#include "resource.h"
 #include <string.h>
 
 #define SEND_TIMEOUT 3000
@@ -231,6 +232,42 @@ bool SetupRun::Running()
     return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+HWND SetupRun::AcceptWelcome(LPCSTR lpszApp, DWORD dwMs)
+{
+    HWND hWelcome = WaitWindow("#32770", lpszApp, dwMs);
+    if (hWelcome)
+        PressButton(hWelcome, IDOK);
+    return hWelcome;
+}
+
+HWND SetupRun::WaitDestDialog(DWORD dwMs)
+{
+    return WaitWindow("#32770", Gbk(L"请选择安装路径").c_str(), dwMs);
+}
+
+HWND SetupRun::ConfirmDestination(LPCSTR lpszPath, DWORD dwMs)
+{
+    HWND hDest = WaitDestDialog(dwMs);
+    if (!hDest)
+        return NULL;
+    if (lpszPath)
+        TypeText(hDest, IDC_PATH, lpszPath);
+    PressButton(hDest, IDOK);
+    return hDest;
+}
+
+std::string SetupRun::FinalMessage(DWORD dwMs, DWORD *pdwExit)
+{
+    HWND hwndBox = WaitMessageBox(dwMs);
+    std::string text = hwndBox ? BoxText(hwndBox) : "(no box)";
+    if (hwndBox)
+        PressButton(hwndBox, IDOK);
+    DWORD dwExit = WaitExit();
+    if (pdwExit)
+        *pdwExit = dwExit;
+    return text;
+}
+
 DWORD SetupRun::WaitExit(DWORD dwMs)
 {
     if (!m_pi.hProcess)
@@ -398,44 +435,4 @@ void PickComboItem(HWND hDlg, int nId, int nIndex)
     DWORD_PTR r = 0;
     SendMessageTimeoutA(hwndCombo, CB_SETCURSEL, nIndex, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT, &r);
     PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nId, CBN_SELCHANGE), (LPARAM)hwndCombo);
-}
-
-/* ---- expected picture pixels ---- */
-
-DibPixels::DibPixels(const char *lpszName)
-{
-    m_hMod = LoadLibraryExA((TestProgramFolder() + "SETUP.EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC hRes = m_hMod ? FindResourceA(m_hMod, lpszName, (LPCSTR)RT_BITMAP) : NULL;
-    m_pHeader = hRes ? (const BITMAPINFOHEADER *)LockResource(LoadResource(m_hMod, hRes)) : NULL;
-}
-
-DibPixels::~DibPixels()
-{
-    if (m_hMod)
-        FreeLibrary(m_hMod);
-}
-
-bool DibPixels::Ok() const
-{
-    return m_pHeader && m_pHeader->biSize == sizeof(BITMAPINFOHEADER) && m_pHeader->biBitCount == 8;
-}
-
-int DibPixels::Width() const
-{
-    return m_pHeader->biWidth;
-}
-
-int DibPixels::Height() const
-{
-    return m_pHeader->biHeight;
-}
-
-COLORREF DibPixels::At(int x, int y) const
-{
-    const RGBQUAD *pColors = (const RGBQUAD *)((const BYTE *)m_pHeader + m_pHeader->biSize);
-    UINT nColors = m_pHeader->biClrUsed ? m_pHeader->biClrUsed : 256;
-    const BYTE *pBits = (const BYTE *)(pColors + nColors);
-    int cbRow = (Width() + 3) & ~3;
-    BYTE index = pBits[(Height() - 1 - y) * cbRow + x];
-    return RGB(pColors[index].rgbRed, pColors[index].rgbGreen, pColors[index].rgbBlue);
 }

@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "DibPixels.h"
 
 #define DRIVER_TIMEOUT   10000      /* ms, default for every wait */
 #define EXIT_TIMED_OUT   0xDEAD     /* WaitExit's answer when the program hung */
@@ -67,22 +68,6 @@ bool SaveScreenshotIn(const std::string &dir, const std::string &name);
 /* The colour of one screen pixel. */
 COLORREF ScreenPixel(int x, int y);
 
-/* The expected screen colour of pixel (x, y) of one of SETUP.EXE's
- * 8-bit bitmap resources (rows stored bottom-up). */
-class DibPixels {
-public:
-    explicit DibPixels(const char *lpszName);
-    ~DibPixels();
-    bool Ok() const;
-    int Width() const;
-    int Height() const;
-    COLORREF At(int x, int y) const;
-
-private:
-    HMODULE m_hMod;
-    const BITMAPINFOHEADER *m_pHeader;
-};
-
 class SetupRun {
 public:
     /* A fresh distribution folder beside the test program holding a copy
@@ -111,6 +96,19 @@ public:
     std::vector<HWND> Windows(bool bHiddenToo = false);
     /* A dialog of the program holding control nId, visible or not. */
     HWND WaitDialogWith(int nId, DWORD dwMs = DRIVER_TIMEOUT);
+
+    /* The steps of an installation as a user takes them. Each waits for
+     * its window and acts on it; the window, or NULL after the time limit.
+     *   AcceptWelcome        the welcome dialog of app lpszApp: Install
+     *   WaitDestDialog       the destination dialog, as it opens
+     *   ConfirmDestination   that dialog: lpszPath typed (NULL keeps the
+     *                        default), then OK */
+    HWND AcceptWelcome(LPCSTR lpszApp, DWORD dwMs = DRIVER_TIMEOUT);
+    HWND WaitDestDialog(DWORD dwMs = DRIVER_TIMEOUT);
+    HWND ConfirmDestination(LPCSTR lpszPath = NULL, DWORD dwMs = DRIVER_TIMEOUT);
+    /* The box that ends the installation: its text ("(no box)" after the
+     * time limit); then OK, and the exit code into *pdwExit when given. */
+    std::string FinalMessage(DWORD dwMs = 30000, DWORD *pdwExit = NULL);
 
     /* Ends the program: the exit code, or EXIT_TIMED_OUT after killing it. */
     DWORD WaitExit(DWORD dwMs = DRIVER_TIMEOUT);

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 #include <stdarg.h>
-#include "Shell.h"
+#include "SetupGlobals.h"
 
 int SetupMessageBox(HINSTANCE hInstance, HWND hwndOwner, UINT uStringId,
                     LPCSTR lpszCaption, UINT uStyle, ...)
