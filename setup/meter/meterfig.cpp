@@ -21,7 +21,8 @@ int MeterFigures(UINT uPos, UINT uRange, int cxClient, char *lpszText, UINT cbTe
 
 BOOL MeterLooksSame(UINT uPos1, UINT uRange1, UINT uPos2, UINT uRange2, int cxClient)
 {
-    char sz1[METER_TEXTMAX], sz2[METER_TEXTMAX];
+    /* Wider than the text ever is, so the compiler sees it cannot be cut. */
+    char sz1[16], sz2[16];
     int cx1 = MeterFigures(uPos1, uRange1, cxClient, sz1, sizeof(sz1));
     int cx2 = MeterFigures(uPos2, uRange2, cxClient, sz2, sizeof(sz2));
     return cx1 == cx2 && strcmp(sz1, sz2) == 0;

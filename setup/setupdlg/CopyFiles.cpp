@@ -117,7 +117,7 @@ int CopyFiles(HWND hDlg)
     char szSrcFolder[MAXCOPYPATH], szDstFolder[MAXCOPYPATH];
 
     szPrefix[0] = '\0';
-    LoadStringA(hInst, STR_COPYTO, szPrefix, MAXCOPYPATH);
+    LoadStringA(hInst, STR_COPYTO, szPrefix, sizeof(szPrefix));
     JoinLabel(szLabel, szPrefix, szDestDir);
     SetDlgItemTextA(hDlg, IDC_ACTION, szLabel);
 

@@ -103,14 +103,6 @@ static int DestMessage(HWND hDlg, UINT uId, UINT uStyle, LPCSTR lpszArg)
     return SetupMessageBox(hInst, hDlg, uId, szTitle, uStyle, lpszArg);
 }
 
-/* The folder becomes the current folder, created (one level) if need be. */
-static BOOL EnterOrCreate(LPCSTR lpszDir)
-{
-    if (_chdir(lpszDir) == 0)
-        return TRUE;
-    return _mkdir(lpszDir) == 0 && _chdir(lpszDir) == 0;
-}
-
 /* The current folder of drive chDrive as a full path, for a name typed
  * relative to it; NULL when it cannot be had whole. */
 static LPCSTR GetDriveFolder(char chDrive, LPSTR lpszFolder, DWORD cchFolder)
@@ -143,24 +135,37 @@ static BOOL ReadTypedFolder(HWND hDlg, LPSTR lpszFull)
     return TRUE;
 }
 
+/* Whether drive chDrive has the space the script needs; when it has not,
+ * the user is told how much is free and how much is needed. */
+static BOOL HasSpaceOn(HWND hDlg, char chDrive)
+{
+    UINT uNeeded = theSetupInf.GetSpaceNeeded();
+    unsigned long long ullFree = GetDiskFreeK(chDrive);
+    if (!IsSpaceShort(uNeeded, ullFree))
+        return TRUE;
+    /* The message's %ld cannot show more than LONG_MAX. */
+    long lFree = ullFree > LONG_MAX ? LONG_MAX : (long)ullFree;
+    SetupMessageBox(hInst, hDlg, STR_DISKSPACE, szTitle, MB_ICONINFORMATION, chDrive, lFree, (long)uNeeded);
+    return FALSE;
+}
+
+/* The folder's drive and the folder become current, the folder made if
+ * need be; when they cannot, the user is told. */
+static BOOL EnterDestFolder(HWND hDlg, LPCSTR lpszFull)
+{
+    if (_chdrive(lpszFull[0] - 96) == 0 && EnterOrMakeFolder(lpszFull))
+        return TRUE;
+    DestMessage(hDlg, STR_MKDIRFAIL, MB_ICONINFORMATION, lpszFull);
+    return FALSE;
+}
+
+/* OK: the typed folder checked by name, then for space, then entered; the
+ * dialog stays open after any message. */
 static void OnDestOk(HWND hDlg, WPARAM wParam)
 {
     char szFull[MAXPATHTEXT];
-    if (!ReadTypedFolder(hDlg, szFull))
+    if (!ReadTypedFolder(hDlg, szFull) || !HasSpaceOn(hDlg, szFull[0]) || !EnterDestFolder(hDlg, szFull))
         return;
-    char chDrive = szFull[0];
-    UINT uNeeded = theSetupInf.GetSpaceNeeded();
-    if (IsSpaceShort(uNeeded, GetDiskFreeK(chDrive))) {
-        /* The message's %ld cannot show more than LONG_MAX. */
-        unsigned long long ullFree = GetDiskFreeK(chDrive);
-        long lFree = ullFree > LONG_MAX ? LONG_MAX : (long)ullFree;
-        SetupMessageBox(hInst, hDlg, STR_DISKSPACE, szTitle, MB_ICONINFORMATION, chDrive, lFree, (long)uNeeded);
-        return;
-    }
-    if (_chdrive(chDrive - 96) != 0 || !EnterOrCreate(szFull)) {
-        DestMessage(hDlg, STR_MKDIRFAIL, MB_ICONINFORMATION, szFull);
-        return;
-    }
     StoreText(szPath, sizeof(szPath), szFull);
     EndDialog(hDlg, wParam);
 }

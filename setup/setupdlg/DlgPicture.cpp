@@ -1,11 +1,23 @@
 /*
- * DlgPicture.cpp - the picture of the welcome and progress dialogs: a
+ * DlgPicture.cpp - what the welcome and progress dialogs share on screen:
+ * their 400 x 400 place at the screen's centre, and their picture, a
  * device bitmap centred in a framed static control, drawn with the shared
  * palette realised in the dialog's paint DC.
  */
 #include <windows.h>
 #include "Setupdlg.h"
 #include "SetupGlobals.h"
+
+/* Both dialogs are laid out in pixels, whatever their templates say. */
+#define CXDIALOG 400
+#define CYDIALOG 400
+
+void PlaceDialog400(HWND hDlg, BOOL bRepaint)
+{
+    int x = (GetSystemMetrics(SM_CXSCREEN) - CXDIALOG) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - CYDIALOG) / 2;
+    MoveWindow(hDlg, x, y, CXDIALOG, CYDIALOG, bRepaint);
+}
 
 BOOL PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm)
 {
@@ -42,24 +54,4 @@ BOOL PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm)
     SelectPalette(hdc, hOldPal, FALSE);
     EndPaint(hDlg, &ps);
     return TRUE;
-}
-
-void DrainMessageQueue(void)
-{
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            /* The program is ending: leave the quit for the main loop. */
-            PostQuitMessage((int)msg.wParam);
-            return;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-BOOL IsCancelRequested(HWND hDlg)
-{
-    /* The dialog gone (the program closing) counts as a cancel too. */
-    return !IsWindow(hDlg) || !IsWindowEnabled(GetDlgItem(hDlg, IDCANCEL));
 }

@@ -1,14 +1,10 @@
 /*
  * ProgressDlg.cpp - the copy step: the modeless progress dialog with the
- * STATUS picture and the meter, and the creation of the destination
- * folders. The Cancel button is the cancel flag: a confirmed cancel
- * disables it, and the work loops look at it before each item.
+ * STATUS picture and the meter, around the work loops (WorkLoop.cpp,
+ * CopyFiles.cpp). The Cancel button is the cancel flag: a confirmed
+ * cancel disables it, and the work loops look at it before each item.
  */
 #include <windows.h>
-#include <direct.h>
-#include <stdio.h>
-#include "CopyPath.h"
-#include "Setupinf.h"
 #include "meter.h"
 #include "resource.h"
 #include "Setupdlg.h"
@@ -31,65 +27,9 @@ int RunCopyStep(HWND hwndOwner)
     return nResult ? 1 : 0;
 }
 
-/* The folder exists afterwards (one level created if need be) and is the
- * current folder. */
-static BOOL MakeDestFolder(LPCSTR lpszPath)
-{
-    if (_chdir(lpszPath) == 0)
-        return TRUE;
-    if (_mkdir(lpszPath) != 0)
-        return FALSE;
-    _chdir(lpszPath);
-    return TRUE;
-}
-
-int CreateDestDirs(HWND hDlg)
-{
-    char szPath[MAXCOPYPATH];
-    char szDir[MAXTEXT];
-
-    ShowWindow(hDlg, theSetupInf.GetShowSubDirCreateStats() ? SW_SHOW : SW_HIDE);
-    UpdateWindow(hDlg);
-    szPath[0] = '\0';
-    LoadStringA(hInst, STR_CREATEDIR, szPath, MAXCOPYPATH);
-    SetDlgItemTextA(hDlg, IDC_ACTION, szPath);
-
-    UINT n = theSetupInf.GetNumDstDirs();
-    SendDlgItemMessageA(hDlg, IDC_METER, MM_SETPOS, 1, 0);
-    SendDlgItemMessageA(hDlg, IDC_METER, MM_SETRANGE, n + 1, 0);
-    SetDlgItemTextA(hDlg, IDC_ITEM, szDestDir);
-
-    BOOL bOk = TRUE;
-    for (UINT i = 0; i < n; i++) {
-        DrainMessageQueue();
-        if (IsCancelRequested(hDlg)) {
-            bOk = FALSE;
-            break;
-        }
-        theSetupInf.GetDstDir(i, szDir);
-        /* A path too long for the buffer is refused, never cut: its
-         * message names it in full, as far as the message holds. */
-        char szShown[2 * MAXCOPYPATH];
-        snprintf(szShown, sizeof(szShown), "%s%s", szDestDir, szDir);
-        BOOL bFits = JoinText(szPath, szDestDir, szDir);
-        SetDlgItemTextA(hDlg, IDC_ITEM, szShown);
-        if (!bFits || !MakeDestFolder(szPath)) {
-            SetupMessageBox(hInst, hDlg, STR_MKDIRFAIL, szTitle, MB_ICONINFORMATION, szShown);
-            bOk = FALSE;
-            break;
-        }
-        SendDlgItemMessageA(hDlg, IDC_METER, MM_SETPOS, i + 2, 0);
-    }
-    if (IsWindow(hDlg))
-        ShowWindow(hDlg, SW_SHOW);
-    return bOk;
-}
-
 void LayoutProgressDlg(HWND hDlg)
 {
-    int x = (GetSystemMetrics(SM_CXSCREEN) - 400) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - 400) / 2;
-    MoveWindow(hDlg, x, y, 400, 400, TRUE);
+    PlaceDialog400(hDlg, TRUE);
     MoveWindow(GetDlgItem(hDlg, IDC_STATUSPIC), 0, 0, 400, 200, FALSE);
     MoveWindow(GetDlgItem(hDlg, IDC_ACTION), 20, 210, 300, 20, FALSE);
     MoveWindow(GetDlgItem(hDlg, IDC_ITEM), 20, 240, 300, 20, FALSE);

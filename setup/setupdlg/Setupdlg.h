@@ -28,11 +28,19 @@ void LayoutProgressDlg(HWND hDlg);
 int CopyFiles(HWND hDlg);
 int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, LPCSTR lpszDstName);
 
-/* Shared by the dialogs: the picture in a framed control (the WM_PAINT
- * answer: FALSE, nothing done, when the dialog lacks that control); the
- * queue drain of the work loops; the Cancel button as the cancel flag. */
+/* Shared by the welcome and progress dialogs: their 400 x 400 place at
+ * the screen's centre; the picture in a framed control (the WM_PAINT
+ * answer: FALSE, nothing done, when the dialog lacks that control). */
+void PlaceDialog400(HWND hDlg, BOOL bRepaint);
 BOOL PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm);
+
+/* Shared by the work loops: the queue drain before each item; the Cancel
+ * button as the cancel flag (a dialog gone counts as a cancel). */
 void DrainMessageQueue(void);
 BOOL IsCancelRequested(HWND hDlg);
+
+/* The folder becomes the current folder, made (one level) if need be;
+ * FALSE when it can be neither entered nor made and entered. */
+BOOL EnterOrMakeFolder(LPCSTR lpszDir);
 
 #endif

@@ -16,9 +16,7 @@ int RunWelcomeDialog(HWND hwndOwner)
 
 void LayoutWelcomeDlg(HWND hDlg)
 {
-    int x = (GetSystemMetrics(SM_CXSCREEN) - 400) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - 400) / 2;
-    MoveWindow(hDlg, x, y, 400, 400, FALSE);
+    PlaceDialog400(hDlg, FALSE);
     MoveWindow(GetDlgItem(hDlg, IDC_PICTURE), 0, 0, 400, 300, FALSE);
     MoveWindow(GetDlgItem(hDlg, IDOK), 70, 330, 60, 30, FALSE);
     MoveWindow(GetDlgItem(hDlg, IDCANCEL), 270, 330, 60, 30, FALSE);
