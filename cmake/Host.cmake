@@ -14,7 +14,8 @@ add_setup_core(setupcore_asan ${SANITIZE_FLAGS})
 include(GoogleTest)
 file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cpp)
 set(HOST_TEST_SUPPORT ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp
-  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfCheck.cpp)
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfCheck.cpp
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/ConsoleHost.cpp)
 
 add_executable(host_tests ${HOST_TEST_SOURCES} ${HOST_TEST_SUPPORT})
 target_include_directories(host_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools/setupinf-check)
@@ -31,7 +32,8 @@ gtest_discover_tests(host_tests_asan TEST_PREFIX "asan." PROPERTIES TIMEOUT 120)
 add_executable(setupinf-check
   ${CMAKE_SOURCE_DIR}/tools/setupinf-check/main.cpp
   ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp
-  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfCheck.cpp)
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfCheck.cpp
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/ConsoleHost.cpp)
 target_compile_options(setupinf-check PRIVATE ${SETUP_WARNINGS})
 target_link_libraries(setupinf-check setupcore)
 

@@ -24,7 +24,8 @@ target_link_options(setup PRIVATE ${STATIC_RUNTIME} -s)
 add_executable(setupinf-check
   ${CMAKE_SOURCE_DIR}/tools/setupinf-check/main.cpp
   ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfJson.cpp
-  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfCheck.cpp)
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/InfCheck.cpp
+  ${CMAKE_SOURCE_DIR}/tools/setupinf-check/ConsoleWin32.cpp)
 target_compile_options(setupinf-check PRIVATE ${SETUP_WARNINGS})
 target_link_libraries(setupinf-check setupwin)
 target_link_options(setupinf-check PRIVATE ${STATIC_RUNTIME})

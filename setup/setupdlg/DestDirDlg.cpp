@@ -50,7 +50,7 @@ static void SetPathFromDefDir(char chDrive)
     DefDirToPath(szDefDir, szPath);
     if (chDrive)
         szPath[0] = chDrive;
-    if (!SETUP_CHECK(szPath[1] == ':'))
+    if (!SETUP_CHECK(szPath[1] == ':', "szPath[1]==':'"))
         PutOnDrive(szPath, (char)('a' + _getdrive() - 1));
 }
 
@@ -59,7 +59,7 @@ void ListWorkingPath(HWND hDlg)
     char szWork[MAXPATHTEXT];
     char szLast[MAXPATHTEXT];
     int i = LastBackslash(szPath);
-    SETUP_CHECK(i != 0);
+    SETUP_CHECK(i != 0, "i!=0");
 
     SplitWorkingPath(szPath, szWork, szLast);
     DlgDirListA(hDlg, szWork, IDC_DIRLIST, 0, DIRLIST_ATTRS);
