@@ -16,6 +16,8 @@ done
 # names of the files it makes in "fz".
 printf '[SrcDirs]\r\n1=fz\r\n2=odd\r\n3=\xb3\xcc\xd0\xf2\r\n[DstDirs]\r\n1=\r\n[Files]\r\n*1-1,\r\n*2-1,\r\n*3-1,\r\n[End]\r\n\0a.txt\nb,c\n\xd6\xf7\n' \
   >"$corpus/seed-dist.inf"
+# One script just over the size limit, which Load must reject whole.
+{ printf '[End]\r\n;'; head -c 20480 /dev/zero | tr '\0' x; } >"$corpus/seed-big.inf"
 cd "$ROOT/build/host"
 log=$ROOT/build/host/fuzz.log
 set +e
