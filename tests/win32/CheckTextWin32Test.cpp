@@ -5,8 +5,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <new>
-#include <string>
-#include <vector>
 #include "SetupDriver.h"
 #include "Setupinf.h"
 #include "Setupdlg.h"
@@ -19,15 +17,10 @@ TEST(CheckText, DefaultFolderWithoutADriveFailsTheDestinationCheck)
     ASSERT_NE(hInst, (HINSTANCE)NULL);
     theSetupInf.~CSetupInf();
     new (&theSetupInf) CSetupInf();
-    std::string script = "[App]\r\nAppName=T\r\nDefDir=NODRIVE\\\r\n[End]\r\n";
-    std::vector<char> text(script.begin(), script.end());
-    text.push_back('\0');
-    ASSERT_TRUE(theSetupInf.Parse(text.data(), NULL));
-
+    char szScript[] = "[App]\r\nDefDir=NODRIVE\\\r\n[End]\r\n";
+    ASSERT_TRUE(theSetupInf.Parse(szScript, NULL));
     SetupCheckReset();
-    HWND hDlg = CreateDialogParamA(hInst, MAKEINTRESOURCEA(IDD_DESTDIR), NULL, DestDirDlgProc, 0);
-    EXPECT_NE(hDlg, (HWND)NULL);
-    DestroyWindow(hDlg);
+    DestroyWindow(CreateDialogParamA(hInst, MAKEINTRESOURCEA(IDD_DESTDIR), NULL, DestDirDlgProc, 0));
     FreeLibrary(hInst);
     hInst = NULL;
     ASSERT_GE(SetupCheckCount(), 1u);
