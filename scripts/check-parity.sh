@@ -21,6 +21,10 @@ compare() {
   want=$(cd "$dir" && "$host" "$@" SETUP.INF); want_rc=$?
   got=$(cd "$dir" && "$root/scripts/wine-run.sh" "$exe" "$@" SETUP.INF); got_rc=$?
   got=${got//$'\r'/}
+  # Findings quote the script: the host checker shows them in the terminal's
+  # encoding (UTF-8 here), the Windows one in the console's code page 936.
+  # The JSON is ASCII on both.
+  [ "$what" = findings ] && got=$(printf '%s' "$got" | iconv -f CP936 -t UTF-8)
   n=$((n + 1))
   if [ "$want" != "$got" ] || [ "$want_rc" != "$got_rc" ]; then
     echo "check-parity: $dir $what differs (host rc $want_rc, wine rc $got_rc)"

@@ -12,10 +12,17 @@ i=0
 for f in "$ROOT"/tests/data/*/SETUP.INF "$ROOT"/demo/SETUP.INF; do
   cp "$f" "$corpus/seed-$i.inf"; i=$((i + 1))
 done
+# Wildcard lines over the target's own folders; after the zero byte, the
+# names of the files it makes in "fz".
+printf '[SrcDirs]\r\n1=fz\r\n2=odd\r\n3=\xb3\xcc\xd0\xf2\r\n[DstDirs]\r\n1=\r\n[Files]\r\n*1-1,\r\n*2-1,\r\n*3-1,\r\n[End]\r\n\0a.txt\nb,c\n\xd6\xf7\n' \
+  >"$corpus/seed-dist.inf"
+# One script just over the size limit, which Load must reject whole.
+{ printf '[End]\r\n;'; head -c 20480 /dev/zero | tr '\0' x; } >"$corpus/seed-big.inf"
 cd "$ROOT/build/host"
 log=$ROOT/build/host/fuzz.log
 set +e
-"$fuzzer" -max_total_time="$seconds" -timeout=10 -max_len=20479 -print_final_stats=1 \
+# Inputs a little longer than a script may be, so the size limit is driven.
+"$fuzzer" -max_total_time="$seconds" -timeout=10 -max_len=20600 -print_final_stats=1 \
   "$corpus" >"$log" 2>&1
 status=$?
 set -e

@@ -2,22 +2,25 @@
  * SetupCheck.h - developer consistency checks, one mechanism for the whole
  * program.
  *
- * SETUP_CHECK(expr) evaluates expr exactly once, in every build. When it is
- * false the check is recorded with the expression's text, the source file's
- * name and the line; the caller then goes on along a safe path. The macro
- * yields the truth of expr, so a caller can write
- *     if (!SETUP_CHECK(p != NULL)) return;
+ * SETUP_CHECK(expr, text) evaluates expr exactly once, in every build. When
+ * it is false the check is recorded with text, the source file's name and
+ * the line; the caller then goes on along a safe path. The text names the
+ * violated expression in one fixed spelling without blanks ("p!=NULL"),
+ * given apart from the code so that a reformatting never changes what a
+ * debugger, the script checker or its users see. The macro yields the
+ * truth of expr, so a caller can write
+ *     if (!SETUP_CHECK(p != NULL, "p!=NULL")) return;
  */
 #ifndef SETUPCHECK_H
 #define SETUPCHECK_H
 
-#define SETUP_CHECK(expr) \
-    SetupCheck((expr) ? 1 : 0, #expr, __FILE__, __LINE__)
+#define SETUP_CHECK(expr, text) \
+    SetupCheck((expr) ? 1 : 0, text, __FILE__, __LINE__)
 
 #define MAXCHECKLOG 64
 
 typedef struct tagCHECKRECORD {
-    char szExpr[128];   /* expression as written, cut if longer */
+    char szExpr[128];   /* the check's text, cut if longer */
     char szFile[32];    /* source file name without folders */
     int  nLine;
 } CHECKRECORD;

@@ -38,7 +38,7 @@ int MeterTextHeight(HDC hdc, LPCSTR lpsz, int cch)
     s.cx = 0;
     s.cy = 0;
     GetTextExtentPointA(hdc, lpsz, cch, &s);
-    SETUP_CHECK(s.cx!=0);
+    SETUP_CHECK(s.cx != 0, "s.cx!=0");
     return s.cy;
 }
 

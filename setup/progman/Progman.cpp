@@ -58,7 +58,8 @@ int ProgmanExecute(LPCSTR lpszGroup, LPCSTR lpszItemName, LPCSTR lpszItemCmdLine
         return 0;
     /* Built before connecting: a text that does not fit is never sent cut. */
     if (!SETUP_CHECK(FormatProgmanCommand(szCommand, sizeof(szCommand), nCommand,
-                                          lpszGroup, lpszItemName, lpszItemCmdLine)))
+                                          lpszGroup, lpszItemName, lpszItemCmdLine),
+                     "FormatProgmanCommand(szCommand)"))
         return 0;
 
     HCONV hConv = DdeConnect(idDdeInst, hszProgman, hszProgman, &ccProgman);
@@ -125,7 +126,8 @@ int BuildProgramGroup(HWND hwnd)
         /* Both folders and the specification come from 128-character
          * fields, so the path always fits; never send a cut one. */
         if (!SETUP_CHECK(MakeItemCommandPath(szCmdPath, sizeof(szCmdPath), szItemSpec,
-                                             szSourceDir, szDestDir)))
+                                             szSourceDir, szDestDir),
+                         "MakeItemCommandPath(szCmdPath)"))
             continue;
         ProgmanDeleteItem(szGroup, szDescription);
         ProgmanAddItem(szGroup, szDescription, szCmdPath);

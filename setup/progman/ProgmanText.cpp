@@ -24,7 +24,7 @@ BOOL FormatProgmanCommand(LPSTR lpszCommand, UINT cchCommand, int nCommand,
     if (cchCommand == 0)
         return FALSE;
     lpszCommand[0] = '\0';
-    if (!SETUP_CHECK(nCommand >= 0 && nCommand < PMCMD_COUNT))
+    if (!SETUP_CHECK(nCommand >= 0 && nCommand < PMCMD_COUNT, "nCommand>=0&&nCommand<PMCMD_COUNT"))
         return FALSE;
     if (nCommand == PMCMD_ADDITEM) {
         lpszFirst = lpszItemCmdLine;
@@ -32,7 +32,7 @@ BOOL FormatProgmanCommand(LPSTR lpszCommand, UINT cchCommand, int nCommand,
     } else if (nCommand == PMCMD_DELETEITEM) {
         lpszFirst = lpszItemName;
     }
-    if (!SETUP_CHECK(lpszFirst != NULL && lpszSecond != NULL))
+    if (!SETUP_CHECK(lpszFirst != NULL && lpszSecond != NULL, "lpszFirst!=NULL&&lpszSecond!=NULL"))
         return FALSE;
 
     int cch = snprintf(lpszCommand, cchCommand, aszTemplates[nCommand], lpszFirst, lpszSecond);

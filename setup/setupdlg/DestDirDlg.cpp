@@ -51,7 +51,7 @@ static void SetPathFromDefDir(char chDrive)
     char szDefDir[MAXTEXT];
     theSetupInf.GetDefDir(szDefDir);
     DefDirToPath(szDefDir, szPath);
-    if (!SETUP_CHECK(szPath[1] == ':') && !chDrive)
+    if (!SETUP_CHECK(szPath[1] == ':', "szPath[1]==':'") && !chDrive)
         chDrive = (char)('a' + _getdrive() - 1);
     if (chDrive)
         PutOnDrive(szPath, chDrive);
@@ -62,7 +62,7 @@ void ListWorkingPath(HWND hDlg)
     char szWork[MAXPATHTEXT];
     char szLast[MAXPATHTEXT];
     int i = LastBackslash(szPath);
-    SETUP_CHECK(i != 0);
+    SETUP_CHECK(i != 0, "i!=0");
 
     SplitWorkingPath(szPath, szWork, szLast);
     DlgDirListA(hDlg, szWork, IDC_DIRLIST, 0, DIRLIST_ATTRS);

@@ -54,26 +54,44 @@ WORD StrToWord(LPCSTR lpsz)
     return w;
 }
 
+/* Bytes of the character at lpsz: 2 for a lead byte with its trail. */
+static size_t CharBytes(LPCSTR lpsz)
+{
+    return OsIsLeadByte(*lpsz) && lpsz[1] ? 2 : 1;
+}
+
 BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc)
 {
+    if (cchField == 0)
+        return FALSE;
     size_t n = strlen(lpszSrc);
     BOOL bFits = n < cchField;
-    if (!bFits)
-        n = cchField - 1;
+    if (!bFits) {
+        /* A lone lead byte left at the cut would join the next byte of
+         * whatever text follows (a caption, a DDE command) into one
+         * character: cut before the character instead. */
+        n = 0;
+        while (n + CharBytes(lpszSrc + n) <= cchField - 1)
+            n += CharBytes(lpszSrc + n);
+    }
     memcpy(lpszField, lpszSrc, n);
     lpszField[n] = '\0';
     return bFits;
 }
 
+LPCSTR FindLastBackslash(LPCSTR lpszPath)
+{
+    LPCSTR lpszLast = NULL;
+    for (LPCSTR p = lpszPath; *p; p += CharBytes(p))
+        if (*p == '\\')
+            lpszLast = p;
+    return lpszLast;
+}
+
 BOOL PathEndsInBackslash(LPCSTR lpszPath)
 {
-    BOOL bBackslash = FALSE;
-    for (LPCSTR p = lpszPath; *p; p++) {
-        bBackslash = *p == '\\';
-        if (OsIsLeadByte(*p) && p[1])
-            p++;
-    }
-    return bBackslash;
+    LPCSTR p = FindLastBackslash(lpszPath);
+    return p != NULL && p[1] == '\0';
 }
 
 /* The decimal value of an id text as the C library reads it: blanks
@@ -103,7 +121,7 @@ DIRENTRY::DIRENTRY(LPSTR lpszLine)
     uDirId = StrToWord(lpszLine);
     szDir[0] = '\0';
     if (p)
-        SETUP_CHECK(StoreText(szDir, sizeof(szDir), p + 1));
+        SETUP_CHECK(StoreText(szDir, sizeof(szDir), p + 1), "strlen(p+1)<sizeof(szDir)");
 }
 
 void DIRENTRY::GetDir(LPSTR lpszDir) const
@@ -114,20 +132,22 @@ void DIRENTRY::GetDir(LPSTR lpszDir) const
 /* Reads "{id}:{name}," from a trimmed field (the id was taken by the
  * caller). The name runs to the next comma, or to the end of the line when
  * that comma is missing. A field without its colon gives no name, rather
- * than a name taken from the next field. Returns the text after the comma,
- * or NULL when the line has no more fields. */
-static LPSTR TakeName(LPSTR lpszField, LPSTR lpszName, UINT cchName)
+ * than a name taken from the next field. *pbFits becomes FALSE when the
+ * name is cut. Returns the text after the comma, or NULL when the line
+ * has no more fields. */
+static LPSTR TakeName(LPSTR lpszField, LPSTR lpszName, UINT cchName, BOOL *pbFits)
 {
     LPSTR q = strchr(lpszField, ',');
     LPSTR c = strchr(lpszField, ':');
-    if (!SETUP_CHECK(c != NULL && (q == NULL || c < q)))
+    if (!SETUP_CHECK(c != NULL && (q == NULL || c < q), "c!=NULL&&(q==NULL||c<q)"))
         return q ? q + 1 : NULL;
     LPSTR t = TrimBlanks(c + 1);
     q = strchr(t, ',');
-    SETUP_CHECK(q != NULL);
+    SETUP_CHECK(q != NULL, "q!=NULL");
     if (q)
         *q = '\0';
-    SETUP_CHECK(StoreText(lpszName, cchName, t));
+    if (!SETUP_CHECK(StoreText(lpszName, cchName, t), "strlen(t)<cchName"))
+        *pbFits = FALSE;
     return q ? q + 1 : NULL;
 }
 
@@ -135,24 +155,28 @@ FILEENTRY::FILEENTRY(LPSTR lpszLine)
 {
     szDisplayName[0] = szSrcName[0] = szDstName[0] = szExtra[0] = '\0';
     uSrcDirId = uDstDirId = 0;
+    bFits = TRUE;
+    bClosed = FALSE;
 
     LPSTR p = strchr(lpszLine, ',');
-    SETUP_CHECK(p != NULL);
+    SETUP_CHECK(p != NULL, "p!=NULL");
     if (p)
         *p = '\0';
-    SETUP_CHECK(StoreText(szDisplayName, sizeof(szDisplayName), lpszLine));
+    if (!SETUP_CHECK(StoreText(szDisplayName, sizeof(szDisplayName), lpszLine),
+                     "strlen(lpszLine)<sizeof(szDisplayName)"))
+        bFits = FALSE;
     if (!p)
         return;
 
     LPSTR lpszRest = TrimBlanks(p + 1);
     uSrcDirId = StrToWord(lpszRest);
-    lpszRest = TakeName(lpszRest, szSrcName, sizeof(szSrcName));
+    lpszRest = TakeName(lpszRest, szSrcName, sizeof(szSrcName), &bFits);
     if (!lpszRest)
         return;
 
     lpszRest = TrimBlanks(lpszRest);
     uDstDirId = StrToWord(lpszRest);
-    TakeName(lpszRest, szDstName, sizeof(szDstName));
+    bClosed = TakeName(lpszRest, szDstName, sizeof(szDstName), &bFits) != NULL;
 }
 
 void FILEENTRY::GetNames(LPSTR lpszDisplayName, LPSTR lpszSrcName, LPSTR lpszDstName) const
@@ -166,12 +190,14 @@ PMITEM::PMITEM(LPSTR lpszLine)
 {
     szItemSpec[0] = szDescription[0] = '\0';
     LPSTR p = strchr(lpszLine, ',');
-    SETUP_CHECK(p != NULL);
+    SETUP_CHECK(p != NULL, "p!=NULL");
     if (p)
         *p = '\0';
-    SETUP_CHECK(StoreText(szItemSpec, sizeof(szItemSpec), lpszLine));
+    SETUP_CHECK(StoreText(szItemSpec, sizeof(szItemSpec), lpszLine),
+                "strlen(lpszLine)<sizeof(szItemSpec)");
     if (p)
-        SETUP_CHECK(StoreText(szDescription, sizeof(szDescription), TrimBlanks(p + 1)));
+        SETUP_CHECK(StoreText(szDescription, sizeof(szDescription), TrimBlanks(p + 1)),
+                    "strlen(p+1)<sizeof(szDescription)");
 }
 
 void PMITEM::GetItem(LPSTR lpszDescription, LPSTR lpszItemSpec) const
@@ -228,7 +254,7 @@ void CSetupInf::GetDefPMGroup(LPSTR lpszFirst, LPSTR lpszGroupName) const
 void CSetupInf::GetDstDir(UINT i, LPSTR lpszDir) const
 {
     lpszDir[0] = '\0';
-    if (SETUP_CHECK(i < uNumDstDirs))
+    if (SETUP_CHECK(i < uNumDstDirs, "i<uNumDstDirs"))
         pDstDirs[i]->GetDir(lpszDir);
 }
 
@@ -253,7 +279,7 @@ BOOL CSetupInf::GetFile(UINT i, LPSTR lpszDisplayName, LPSTR lpszSrcDir, LPSTR l
 {
     lpszDisplayName[0] = lpszSrcDir[0] = lpszSrcName[0] = '\0';
     lpszDstDir[0] = lpszDstName[0] = '\0';
-    if (!SETUP_CHECK(i < uNumFiles))
+    if (!SETUP_CHECK(i < uNumFiles, "i<uNumFiles"))
         return FALSE;
 
     const FILEENTRY *pFile = pFiles[i];
@@ -270,7 +296,7 @@ BOOL CSetupInf::GetFile(UINT i, LPSTR lpszDisplayName, LPSTR lpszSrcDir, LPSTR l
 int CSetupInf::GetPMItem(UINT i, LPSTR lpszDescription, LPSTR lpszItemSpec) const
 {
     lpszDescription[0] = lpszItemSpec[0] = '\0';
-    if (SETUP_CHECK(i < uNumPMItems))
+    if (SETUP_CHECK(i < uNumPMItems, "i<uNumPMItems"))
         pPMItems[i]->GetItem(lpszDescription, lpszItemSpec);
     return 0;
 }
@@ -292,7 +318,7 @@ UINT CSetupInf::Load(LPCSTR lpszFileName, HINSTANCE hInstance)
     /* A file that fills the whole block leaves no room for the terminator
      * and may have been cut short: it is rejected, never read in part. */
     BOOL bRead = FALSE;
-    if (SETUP_CHECK(cbRead < MAXSCRIPT)) {
+    if (SETUP_CHECK(cbRead < MAXSCRIPT, "cbRead<MAXSCRIPT")) {
         lpText[cbRead] = '\0';
         bRead = Parse(lpText, hInstance);
     }
@@ -324,7 +350,8 @@ BOOL CSetupInf::Parse(LPSTR lpszText, HINSTANCE hInstance)
         } else if (*lpszEnd == '\n')
             lpszNext = lpszEnd + 1;
         *lpszEnd = '\0';
-        SETUP_CHECK(StoreText(szLine, sizeof(szLine), lpszPos));
+        BOOL bLineCut = !SETUP_CHECK(StoreText(szLine, sizeof(szLine), lpszPos),
+                                     "strlen(lpszPos)<sizeof(szLine)");
         lpszPos = lpszNext;
 
         TrimBlanks(szLine);
@@ -349,16 +376,16 @@ BOOL CSetupInf::Parse(LPSTR lpszText, HINSTANCE hInstance)
             ParseKeyLine(szLine);
             break;
         case SECT_SRCDIRS:
-            AddSrcDir(szLine);
+            AddSrcDir(szLine, bLineCut);
             break;
         case SECT_DSTDIRS:
-            AddDstDir(szLine);
+            AddDstDir(szLine, bLineCut);
             break;
         case SECT_FILES:
             if (szLine[0] == '*')
                 ExpandWildcard(szLine, hInstance);
             else
-                AddFile(szLine);
+                AddFile(szLine, bLineCut);
             break;
         case SECT_PMINFO:
             AddPMItem(szLine);
@@ -378,15 +405,17 @@ static BOOL IsYes(LPCSTR lpszValue)
 void CSetupInf::ParseKeyLine(LPSTR lpszLine)
 {
     LPSTR p = strchr(lpszLine, '=');
-    if (!SETUP_CHECK(p != NULL))
+    if (!SETUP_CHECK(p != NULL, "p!=NULL"))
         return;
     *p = '\0';
     LPSTR lpszValue = p + 1;
 
     if (strcmp(lpszLine, "AppName") == 0) {
-        SETUP_CHECK(StoreText(szAppName, sizeof(szAppName), lpszValue));
+        SETUP_CHECK(StoreText(szAppName, sizeof(szAppName), lpszValue),
+                    "strlen(lpszValue)<sizeof(szAppName)");
     } else if (strcmp(lpszLine, "DefDir") == 0) {
-        SETUP_CHECK(StoreText(szDefDir, sizeof(szDefDir), lpszValue));
+        SETUP_CHECK(StoreText(szDefDir, sizeof(szDefDir), lpszValue),
+                    "strlen(lpszValue)<sizeof(szDefDir)");
     } else if (strcmp(lpszLine, "SpaceNeeded") == 0) {
         uSpaceNeeded = StrToWord(lpszValue);
     } else if (strcmp(lpszLine, "DefPMGroup") == 0) {
@@ -396,10 +425,12 @@ void CSetupInf::ParseKeyLine(LPSTR lpszLine)
         szPMGroupFirst[0] = '\0';
         if (c) {
             *c = '\0';
-            SETUP_CHECK(StoreText(szPMGroupFirst, sizeof(szPMGroupFirst), TrimBlanks(lpszValue)));
+            SETUP_CHECK(StoreText(szPMGroupFirst, sizeof(szPMGroupFirst), TrimBlanks(lpszValue)),
+                        "strlen(lpszValue)<sizeof(szPMGroupFirst)");
             lpszName = c + 1;
         }
-        SETUP_CHECK(StoreText(szPMGroupName, sizeof(szPMGroupName), TrimBlanks(lpszName)));
+        SETUP_CHECK(StoreText(szPMGroupName, sizeof(szPMGroupName), TrimBlanks(lpszName)),
+                    "strlen(lpszName)<sizeof(szPMGroupName)");
     } else if (strcmp(lpszLine, "ShowSubDirCreateStats") == 0) {
         bShowSubDirCreateStats = IsYes(lpszValue);
     } else if (strcmp(lpszLine, "InstallToHD") == 0) {
@@ -407,54 +438,69 @@ void CSetupInf::ParseKeyLine(LPSTR lpszLine)
     }
 }
 
-/* A directory line without its equals sign names no folder. It is left out,
- * so the files that use its id fail visibly instead of going to a guessed
- * place. */
-static DIRENTRY *NewDirEntry(LPSTR lpszLine)
+/* A directory line without its equals sign names no folder, and one whose
+ * folder was cut, to fit its field or with its line (the folder ends the
+ * line), names another folder. Either is left out, so the files that use
+ * its id fail visibly instead of going to a wrong place. */
+static DIRENTRY *NewDirEntry(LPSTR lpszLine, BOOL bLineCut)
 {
-    if (!SETUP_CHECK(strchr(lpszLine, '=') != NULL))
+    LPCSTR p = strchr(lpszLine, '=');
+    if (!SETUP_CHECK(p != NULL, "strchr(lpszLine,'=')!=NULL"))
+        return NULL;
+    if (!SETUP_CHECK(strlen(p + 1) < MAXTEXT, "strlen(p+1)<sizeof(szDir)") || bLineCut)
         return NULL;
     DIRENTRY *pDir = new (std::nothrow) DIRENTRY(lpszLine);
-    SETUP_CHECK(pDir != NULL);
+    SETUP_CHECK(pDir != NULL, "pDir!=NULL");
     return pDir;
 }
 
-void CSetupInf::AddSrcDir(LPSTR lpszLine)
+void CSetupInf::AddSrcDir(LPSTR lpszLine, BOOL bLineCut)
 {
     if (uNumSrcDirs < MAXDIR) {
-        DIRENTRY *pDir = NewDirEntry(lpszLine);
+        DIRENTRY *pDir = NewDirEntry(lpszLine, bLineCut);
         if (pDir)
             pSrcDirs[uNumSrcDirs++] = pDir;
     }
-    SETUP_CHECK(uNumSrcDirs < MAXDIR);
+    SETUP_CHECK(uNumSrcDirs < MAXDIR, "uNumSrcDirs<MAXDIR");
 }
 
-void CSetupInf::AddDstDir(LPSTR lpszLine)
+void CSetupInf::AddDstDir(LPSTR lpszLine, BOOL bLineCut)
 {
     if (uNumDstDirs < MAXDIR) {
-        DIRENTRY *pDir = NewDirEntry(lpszLine);
+        DIRENTRY *pDir = NewDirEntry(lpszLine, bLineCut);
         if (pDir)
             pDstDirs[uNumDstDirs++] = pDir;
     }
-    SETUP_CHECK(uNumDstDirs < MAXDIR);
+    SETUP_CHECK(uNumDstDirs < MAXDIR, "uNumDstDirs<MAXDIR");
 }
 
-void CSetupInf::AddFile(LPSTR lpszLine)
+/* A name cut to fit would copy another file, or install one under a wrong
+ * name: such an entry is left out, as a wildcard line leaves out a file
+ * whose name does not fit. The cut was reported where it happened. */
+void CSetupInf::AddFile(LPSTR lpszLine, BOOL bLineCut)
 {
     if (uNumFiles < MAXFILE) {
         FILEENTRY *pFile = new (std::nothrow) FILEENTRY(lpszLine);
-        if (SETUP_CHECK(pFile != NULL))
+        if (SETUP_CHECK(pFile != NULL, "pFile!=NULL") && !pFile->IsWhole(bLineCut)) {
+            delete pFile;
+            pFile = NULL;
+        }
+        if (pFile)
             pFiles[uNumFiles++] = pFile;
     }
-    SETUP_CHECK(uNumFiles < MAXFILE);
+    SETUP_CHECK(uNumFiles < MAXFILE, "uNumFiles<MAXFILE");
 }
 
+/* An item specification cut to fit would name another program: the item
+ * is left out. A cut description only shortens the item's title. */
 void CSetupInf::AddPMItem(LPSTR lpszLine)
 {
-    if (!SETUP_CHECK(uNumPMItems < MAXPMITEM))
+    if (!SETUP_CHECK(uNumPMItems < MAXPMITEM, "uNumPMItems<MAXPMITEM"))
+        return;
+    if (!SETUP_CHECK(strcspn(lpszLine, ",") < MAXTEXT, "strlen(lpszLine)<sizeof(szItemSpec)"))
         return;
     PMITEM *pItem = new (std::nothrow) PMITEM(lpszLine);
-    if (SETUP_CHECK(pItem != NULL))
+    if (SETUP_CHECK(pItem != NULL, "pItem!=NULL"))
         pPMItems[uNumPMItems++] = pItem;
 }
 
@@ -467,19 +513,21 @@ void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
     char szPattern[MAXLINE];
 
     LPSTR p = strchr(lpszLine, '-');
-    if (!SETUP_CHECK(p != NULL))
+    if (!SETUP_CHECK(p != NULL, "p!=NULL"))
         return;
     *p = '\0';
     LPSTR lpszDstId = p + 1;
     p = strchr(lpszDstId, ',');
-    if (!SETUP_CHECK(p != NULL))
+    if (!SETUP_CHECK(p != NULL, "p!=NULL"))
         return;
     *p = '\0';
 
     /* A cut id text could name another directory: the line is left out. */
-    if (!SETUP_CHECK(StoreText(szSrcId, sizeof(szSrcId), lpszLine + 1)))
+    if (!SETUP_CHECK(StoreText(szSrcId, sizeof(szSrcId), lpszLine + 1),
+                     "strlen(lpszLine+1)<sizeof(szSrcId)"))
         return;
-    if (!SETUP_CHECK(StoreText(szDstId, sizeof(szDstId), lpszDstId)))
+    if (!SETUP_CHECK(StoreText(szDstId, sizeof(szDstId), lpszDstId),
+                     "strlen(lpszDstId)<sizeof(szDstId)"))
         return;
 
     long lSrcId = IdTextValue(szSrcId);
@@ -487,7 +535,7 @@ void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
     for (ii = 0; ii < uNumSrcDirs; ii++)
         if ((long)pSrcDirs[ii]->GetId() == lSrcId)
             break;
-    if (!SETUP_CHECK(ii != uNumSrcDirs))
+    if (!SETUP_CHECK(ii != uNumSrcDirs, "ii!=uNumSrcDirs"))
         return;
 
     /* An empty folder stands for the program's folder itself. */
@@ -498,10 +546,11 @@ void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
         szFolder[n + 1] = '\0';
     }
 
-    if (!SETUP_CHECK(OsGetProgramFolder(hInstance, szProgramDir, sizeof(szProgramDir))))
+    if (!SETUP_CHECK(OsGetProgramFolder(hInstance, szProgramDir, sizeof(szProgramDir)),
+                     "OsGetProgramFolder(szProgramDir)"))
         return;
     int cch = snprintf(szPattern, sizeof(szPattern), "%s%s*.*", szProgramDir, szFolder);
-    if (!SETUP_CHECK(cch > 0 && cch < (int)sizeof(szPattern)))
+    if (!SETUP_CHECK(cch > 0 && cch < (int)sizeof(szPattern), "cch>0&&cch<(int)sizeof(szPattern)"))
         return;
 
     OSFIND find;
@@ -521,17 +570,17 @@ void CSetupInf::AddWildcardFile(LPCSTR lpszName, LPCSTR lpszSrcId, LPCSTR lpszDs
 
     /* A comma would split the generated line, and a name cut to fit would
      * copy the wrong file: such a file is left out and reported. */
-    if (!SETUP_CHECK(strchr(lpszName, ',') == NULL))
+    if (!SETUP_CHECK(strchr(lpszName, ',') == NULL, "strchr(lpszName,',')==NULL"))
         return;
-    if (!SETUP_CHECK(strlen(lpszName) < MAXTEXT))
+    if (!SETUP_CHECK(strlen(lpszName) < MAXTEXT, "strlen(lpszName)<MAXTEXT"))
         return;
     int cch = snprintf(szLine, sizeof(szLine), "%s, %s:%s, %s:%s,",
                        lpszName, lpszSrcId, lpszName, lpszDstId, lpszName);
-    if (!SETUP_CHECK(cch > 0 && cch < (int)sizeof(szLine)))
+    if (!SETUP_CHECK(cch > 0 && cch < (int)sizeof(szLine), "cch>0&&cch<(int)sizeof(szLine)"))
         return;
-    if (!SETUP_CHECK(uNumFiles < MAXFILE))
+    if (!SETUP_CHECK(uNumFiles < MAXFILE, "uNumFiles<MAXFILE"))
         return;
     FILEENTRY *pFile = new (std::nothrow) FILEENTRY(szLine);
-    if (SETUP_CHECK(pFile != NULL))
+    if (SETUP_CHECK(pFile != NULL, "pFile!=NULL"))
         pFiles[uNumFiles++] = pFile;
 }

@@ -52,13 +52,17 @@ LPSTR TrimBlanks(LPSTR lpsz);
 /* Value of the decimal digits at the start of lpsz, modulo 65536. */
 WORD StrToWord(LPCSTR lpsz);
 
-/* TRUE when the text's last character is a backslash. Double-byte
+/* The last backslash of the path, or NULL when it has none. Double-byte
  * characters are stepped over whole: in code page 936 a trail byte may
  * have the value of a backslash without being one. */
+LPCSTR FindLastBackslash(LPCSTR lpszPath);
+
+/* TRUE when the text's last character is a backslash (same rule). */
 BOOL PathEndsInBackslash(LPCSTR lpszPath);
 
 /* Copies lpszSrc into a field of cchField characters, cutting it if need
- * be. Returns TRUE when the whole text fitted. */
+ * be; a cut never splits a double-byte character. Returns TRUE when the
+ * whole text fitted. */
 BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc);
 
 /* One line of [SrcDirs] or [DstDirs]: {id}={folder}. */
@@ -76,6 +80,10 @@ private:
 class FILEENTRY {
 public:
     FILEENTRY(LPSTR lpszLine);
+    /* FALSE when a name was cut to fit its field or, on a line that was
+     * itself cut (bLineCut), when the line lost its closing comma, so the
+     * last name ran into the cut: the entry would name another file. */
+    BOOL IsWhole(BOOL bLineCut) const { return bFits && (bClosed || !bLineCut); }
     UINT GetSrcDirId() const { return uSrcDirId; }
     UINT GetDstDirId() const { return uDstDirId; }
     void GetNames(LPSTR lpszDisplayName, LPSTR lpszSrcName, LPSTR lpszDstName) const;
@@ -86,6 +94,8 @@ private:
     UINT uDstDirId;
     char szDstName[MAXTEXT];
     char szExtra[MAXTEXT];
+    BOOL bFits;         /* every name fitted its field */
+    BOOL bClosed;       /* the comma after the destination name was there */
 };
 
 /* One line of [PM Info]: {item specification},{description} */
@@ -142,9 +152,9 @@ private:
     friend class CSetupInfView;
 
     void ParseKeyLine(LPSTR lpszLine);
-    void AddSrcDir(LPSTR lpszLine);
-    void AddDstDir(LPSTR lpszLine);
-    void AddFile(LPSTR lpszLine);
+    void AddSrcDir(LPSTR lpszLine, BOOL bLineCut);
+    void AddDstDir(LPSTR lpszLine, BOOL bLineCut);
+    void AddFile(LPSTR lpszLine, BOOL bLineCut);
     void AddPMItem(LPSTR lpszLine);
     void ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance);
     void AddWildcardFile(LPCSTR lpszName, LPCSTR lpszSrcId, LPCSTR lpszDstId);

@@ -15,6 +15,7 @@ typedef struct tagOSFIND {
     void *hFind;                   /* the platform's listing handle */
     char  szName[MAXFINDNAME];     /* name of the current entry */
     DWORD dwAttributes;            /* FILE_ATTRIBUTE_DIRECTORY for folders */
+    unsigned long long cbSize;     /* size of a file in bytes */
 } OSFIND;
 
 /* TRUE when c is the lead byte of a double-byte character in the ANSI

@@ -59,11 +59,9 @@ BOOL OsGetProgramFolder(HINSTANCE hInstance, LPSTR lpszDir, UINT cchDir)
     DWORD cch = GetModuleFileNameA(hInstance, szPath, sizeof(szPath));
     if (cch == 0 || cch >= sizeof(szPath))
         return FALSE;
-    LPSTR lpszSlash = strrchr(szPath, '\\');
-    if (lpszSlash)
-        lpszSlash[1] = '\0';
-    else
-        szPath[0] = '\0';
+    /* A byte search would stop at a trail byte of the value 0x5C. */
+    LPCSTR lpszSlash = FindLastBackslash(szPath);
+    szPath[lpszSlash ? lpszSlash - szPath + 1 : 0] = '\0';
     return StoreText(lpszDir, cchDir, szPath);
 }
 
@@ -78,6 +76,7 @@ static void CopyFindData(OSFIND *pFind, const WIN32_FIND_DATAA *pData)
 {
     StoreText(pFind->szName, sizeof(pFind->szName), pData->cFileName);
     pFind->dwAttributes = pData->dwFileAttributes;
+    pFind->cbSize = ((unsigned long long)pData->nFileSizeHigh << 32) | pData->nFileSizeLow;
 }
 
 BOOL OsFindFirst(LPCSTR lpszPattern, OSFIND *pFind)

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <stdio.h>
 #include "Setupinf.h"
+#include "SetupinfOs.h"
 #include "resource.h"
 #include "Shell.h"
 #include "Dib.h"
@@ -35,26 +36,6 @@ static INT_PTR CALLBACK SplashDlgProc(HWND hDlg, UINT message, WPARAM wParam, LP
     return FALSE;
 }
 
-/* The folder of the program file, with its backslash, into lpszFolder
- * (MAX_PATH); empty when the path has no backslash. */
-static void GetProgramFolder(HINSTANCE hInstance, LPSTR lpszFolder)
-{
-    lpszFolder[0] = '\0';
-    DWORD cch = GetModuleFileNameA(hInstance, lpszFolder, MAX_PATH);
-    if (cch == 0 || cch >= MAX_PATH) {
-        lpszFolder[0] = '\0';
-        return;
-    }
-    LPSTR lpszSlash = NULL;
-    for (LPSTR p = lpszFolder; *p; p = CharNextA(p))
-        if (*p == '\\')
-            lpszSlash = p;
-    if (lpszSlash)
-        lpszSlash[1] = '\0';
-    else
-        lpszFolder[0] = '\0';
-}
-
 /* Reads the script beside the program; FALSE after telling the user. A
  * folder that does not fit szSourceDir cannot be installed from: it is
  * reported like a missing script, with its full path. */
@@ -63,7 +44,9 @@ static BOOL LoadScript(HINSTANCE hInstance)
     char szFolder[MAX_PATH];
     char szScript[MAX_PATH + 16];
 
-    GetProgramFolder(hInstance, szFolder);
+    /* The same folder the reader's wildcard lines list. */
+    if (!OsGetProgramFolder(hInstance, szFolder, sizeof(szFolder)))
+        szFolder[0] = '\0';
     BOOL bFits = szFolder[0] && StoreText(szSourceDir, sizeof(szSourceDir), szFolder);
     if (!bFits)
         szSourceDir[0] = '\0';

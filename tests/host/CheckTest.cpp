@@ -4,7 +4,9 @@
  * codes. (The demo distribution, which the target build lays out, is
  * checked by scripts/check-parity.sh.)
  */
+#include <locale.h>
 #include <memory>
+#include "Console.h"
 #include "InfCheck.h"
 #include "ReaderFixture.h"
 
@@ -174,6 +176,19 @@ TEST_F(CheckTest, EveryReaderCheckIsAnErrorOnItsLine)
     EXPECT_FALSE(Has(findings, 42, SEV_ERROR, "")) << Dump(findings);
 }
 
+TEST_F(CheckTest, EntriesWithCutNamesAreToldLeftOut)
+{
+    std::vector<FINDING> findings = Check(std::string(szCleanApp) +
+        "[SrcDirs]\r\n0=\r\n[DstDirs]\r\n0=\r\n[Files]\r\n" +                       /* 7-11 */
+        "F,0:" + std::string(130, 's') + ",0:b,\r\n" +                                 /* 12 */
+        "G,0:" + std::string(127, 's') + ",0:" + std::string(200, 'd') + ",\r\n" +      /* 13 */
+        "[End]\r\n");
+    EXPECT_FINDING(findings, 12, SEV_ERROR, "file name longer than 127 characters; the file is left out");
+    EXPECT_FINDING(findings, 13, SEV_ERROR, "line longer than 255 characters; the file is left out");
+    EXPECT_FINDING(findings, 13, SEV_ERROR, "missing ',' after a file name");
+    EXPECT_EQ(findings.size(), 3u) << Dump(findings);
+}
+
 TEST_F(CheckTest, FileTableFullAtTheThousandthFile)
 {
     std::string text = std::string(szCleanApp) + "[SrcDirs]\r\n0=\r\n[DstDirs]\r\n0=\r\n[Files]\r\n";
@@ -235,6 +250,19 @@ TEST_F(CheckTest, DefDirNeedsADriveWhenInstalling)
 
     /* Nothing is installed without InstallToHD: no destination needed. */
     findings = Check("[App]\r\nAppName=A\r\nDefDir=DEMO\r\n[End]\r\n");
+    EXPECT_TRUE(findings.empty()) << Dump(findings);
+}
+
+TEST_F(CheckTest, FilesWithChineseNamesAreFoundUnderTheirUtf8Names)
+{
+    /* On Linux the distribution's names are UTF-8; the script is GBK:
+     * 程序 = b3 cc d0 f2, 主程序 = d6 f7 b3 cc d0 f2. */
+    MakeFile("\xe7\xa8\x8b\xe5\xba\x8f/\xe4\xb8\xbb\xe7\xa8\x8b\xe5\xba\x8f.EXE");
+    const std::string main = "\xd6\xf7\xb3\xcc\xd0\xf2.EXE";
+    std::vector<FINDING> findings = Check(std::string(szCleanApp) +
+        "[SrcDirs]\r\n1=\xb3\xcc\xd0\xf2\r\n[DstDirs]\r\n0=\r\n[Files]\r\n"
+        "Main,1:" + main + ",0:" + main + ",\r\n*1-0,\r\n"
+        "[PM Info]\r\nxDx" + main + ",Main\r\n[End]\r\n");
     EXPECT_TRUE(findings.empty()) << Dump(findings);
 }
 
@@ -317,6 +345,18 @@ TEST_F(CheckTest, SpaceNeededCoversTheExpandedFiles)
 }
 
 /* ---- output ------------------------------------------------------------- */
+
+TEST(CheckOutput, ScriptTextsAreShownInTheTerminalsEncoding)
+{
+    /* "program '说明.EXE'" in GBK, and a lone lead byte of a cut text. */
+    const std::string text = "program '\xcb\xb5\xc3\xf7.EXE' \xcb";
+    ASSERT_NE(setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    EXPECT_EQ(ConsoleText(text), "program '\xe8\xaf\xb4\xe6\x98\x8e.EXE' ?");
+    ASSERT_NE(setlocale(LC_CTYPE, "C"), nullptr);
+    EXPECT_EQ(ConsoleText(text), "program '??.EXE' ?");
+    /* A path names a file: its UTF-8 name becomes the reader's GBK. */
+    EXPECT_EQ(ConsolePath("d/\xe7\xa8\x8b\xe5\xba\x8f"), "d/\xb3\xcc\xd0\xf2");
+}
 
 TEST(CheckOutput, FindingLinesSummaryAndExitCodes)
 {

@@ -48,6 +48,13 @@ TEST(TextHelpers, StoreTextCutsAndTerminatesWithinTheField)
     EXPECT_FALSE(StoreText(sz, 4, "abcdef"));
     EXPECT_STREQ(sz, "abc");
     EXPECT_EQ((unsigned char)sz[7], '\0');     /* earlier copy's terminator untouched */
+
+    /* A cut never leaves a lead byte without its trail byte. */
+    memset(sz, 0xA5, sizeof(sz));
+    EXPECT_FALSE(StoreText(sz, 4, "ab\xd1\xdd"));
+    EXPECT_STREQ(sz, "ab");
+    EXPECT_FALSE(StoreText(sz, 4, "a\xd1\xdd\xca\xbe"));
+    EXPECT_STREQ(sz, "a\xd1\xdd");
 }
 
 TEST(Database, FreshObjectIsEmpty)
@@ -127,7 +134,7 @@ TEST_F(ReaderTest, IndicesBeyondTheCountsAreRefusedWithACheck)
     EXPECT_FALSE(inf.GetFile(0, sz1, sz2, sz3, sz4, sz5));
     EXPECT_EQ(inf.GetPMItem(5, sz1, sz2), 0);
     EXPECT_STREQ(sz2, "");
-    EXPECT_EQ(Checks(), (std::vector<std::string>{ "i < uNumDstDirs", "i < uNumFiles", "i < uNumPMItems" }));
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "i<uNumDstDirs", "i<uNumFiles", "i<uNumPMItems" }));
 }
 
 TEST_F(ReaderTest, GroupAndItemAccessorsHandOutTheirPartsInOrder)
@@ -155,4 +162,9 @@ TEST(TextHelpers, PathEndsInBackslashStepsOverDoubleByteCharacters)
     EXPECT_TRUE(PathEndsInBackslash("dir\x81\x5C\\"));
     EXPECT_TRUE(PathEndsInBackslash("\x81\\\\"));     /* lead byte, trail 0x5C, then a real one */
     EXPECT_FALSE(PathEndsInBackslash("x\x81"));       /* a lone lead byte at the end */
+
+    /* The one search for a program's folder, in the reader and at start-up. */
+    const char szPath[] = "C:\\A\x81\x5C" "B\\\x81\x5C.EXE";
+    EXPECT_EQ(FindLastBackslash(szPath), szPath + 7);   /* strrchr: + 9 */
+    EXPECT_EQ(FindLastBackslash("SETUP.EXE"), nullptr);
 }

@@ -2,7 +2,25 @@
  * EntriesTest.cpp - directory, file and item lines, wildcard lines, and the
  * capacities of the tables.
  */
+#include <new>
 #include "ReaderFixture.h"
+
+/* The reader makes its records with the nothrow new: this one fails the
+ * next nFailRecords of them. */
+static int nFailRecords;
+
+void *operator new(size_t cb, const std::nothrow_t &) noexcept
+{
+    if (nFailRecords > 0) {
+        nFailRecords--;
+        return nullptr;
+    }
+    try {
+        return ::operator new(cb);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
 
 static std::string Lines(const std::string &head, unsigned n, const std::string &body)
 {
@@ -30,8 +48,8 @@ TEST_F(ReaderTest, DirectoryLineWithoutEqualsSignIsLeftOutAndReported)
     EXPECT_EQ(view.NumSrcDirs(), 0u);
     ASSERT_EQ(view.NumDstDirs(), 1u);
     EXPECT_EQ(DstDirText(0), "2=ok");
-    EXPECT_EQ(Checks(), (std::vector<std::string>{ "strchr(lpszLine, '=') != NULL",
-                                                   "strchr(lpszLine, '=') != NULL" }));
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "strchr(lpszLine,'=')!=NULL",
+                                                   "strchr(lpszLine,'=')!=NULL" }));
 }
 
 TEST_F(ReaderTest, DirectoryTablesHoldAHundredAndReportFromTheHundredth)
@@ -45,8 +63,8 @@ TEST_F(ReaderTest, DirectoryTablesHoldAHundredAndReportFromTheHundredth)
     ASSERT_EQ(full.Load(Path("FULL.INF").c_str(), NULL), 0u);
     EXPECT_EQ(v.NumSrcDirs(), 100u);
     EXPECT_EQ(v.NumDstDirs(), 100u);
-    std::vector<std::string> expect(2, "uNumSrcDirs < MAXDIR");
-    expect.insert(expect.end(), 3, "uNumDstDirs < MAXDIR");
+    std::vector<std::string> expect(2, "uNumSrcDirs<MAXDIR");
+    expect.insert(expect.end(), 3, "uNumDstDirs<MAXDIR");
     EXPECT_EQ(Checks(), expect);
 }
 
@@ -79,8 +97,36 @@ TEST_F(ReaderTest, FileLinesWithMissingSeparatorsAreReportedAndNeverGuessed)
     EXPECT_EQ(FileText(2), "NoSrcComma|1:a|0:");
     EXPECT_EQ(FileText(3), "NoLastComma|1:a|2:b");
     EXPECT_EQ(FileText(4), "NoDstColon|1:a|2:");
-    const std::string colon = "c != NULL && (q == NULL || c < q)";
-    EXPECT_EQ(Checks(), (std::vector<std::string>{ "p != NULL", colon, "q != NULL", "q != NULL", colon }));
+    const std::string colon = "c!=NULL&&(q==NULL||c<q)";
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "p!=NULL", colon, "q!=NULL", "q!=NULL", colon }));
+}
+
+TEST_F(ReaderTest, EntriesWhoseNamesWereCutAreLeftOut)
+{
+    const std::string n128(128, 'n'), n127(127, 'k');
+    ASSERT_EQ(Load("[SrcDirs]\r\n1=" + n128 + "\r\n"                          /* folder cut */
+                   "2" + std::string(200, ' ') + "=" + std::string(100, 'f') + "\r\n" /* cut with its line */
+                   "[Files]\r\n" + n128 + ",1:a,2:b,\r\n"                    /* display name cut */
+                   "Src,1:" + n128 + ",2:b,\r\n"                             /* source name cut */
+                   "Dst,1:" + n127 + ",2:" + n127 + ",\r\n"                   /* the line lost its last comma */
+                   "Kept,1:a,2:b," + std::string(300, 'x') + "\r\n"           /* the cut is past the names */
+                   "[PM Info]\r\n" + n128 + ",Cut\r\n[End]\r\n"), 0u);     /* item specification cut */
+    EXPECT_EQ(view.NumSrcDirs() + view.NumPMItems(), 0u);
+    ASSERT_EQ(view.NumFiles(), 1u);
+    EXPECT_EQ(FileText(0), "Kept|1:a|2:b");
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "strlen(p+1)<sizeof(szDir)", "strlen(lpszPos)<sizeof(szLine)",
+        "strlen(lpszLine)<sizeof(szDisplayName)", "strlen(t)<cchName", "strlen(lpszPos)<sizeof(szLine)",
+        "q!=NULL", "strlen(lpszPos)<sizeof(szLine)", "strlen(lpszLine)<sizeof(szItemSpec)" }));
+}
+
+TEST_F(ReaderTest, RecordsThatCannotBeMadeAreNeitherStoredNorCounted)
+{
+    nFailRecords = 4;
+    ASSERT_EQ(Load("[SrcDirs]\r\n1=a\r\n[DstDirs]\r\n2=b\r\n[Files]\r\nF,1:a,2:b,\r\n"
+                   "[PM Info]\r\nxSxa,A\r\n[DstDirs]\r\n3=kept\r\n[End]\r\n"), 0u);
+    EXPECT_EQ(view.NumSrcDirs() + view.NumFiles() + view.NumPMItems(), 0u);
+    EXPECT_EQ(DstDirText(0), "3=kept");
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "pDir!=NULL", "pDir!=NULL", "pFile!=NULL", "pItem!=NULL" }));
 }
 
 TEST_F(ReaderTest, FileTableHoldsAThousandAndReportsFromTheThousandth)
@@ -93,7 +139,7 @@ TEST_F(ReaderTest, FileTableHoldsAThousandAndReportsFromTheThousandth)
     MakeFile("FULL.INF", Lines("[Files]\r\n", 1002, "f,1:f,1:f,") + "[End]\r\n");
     ASSERT_EQ(full.Load(Path("FULL.INF").c_str(), NULL), 0u);
     EXPECT_EQ(v.NumFiles(), 1000u);
-    EXPECT_EQ(Checks(), std::vector<std::string>(3, "uNumFiles < MAXFILE"));
+    EXPECT_EQ(Checks(), std::vector<std::string>(3, "uNumFiles<MAXFILE"));
 }
 
 TEST_F(ReaderTest, ItemLines)
@@ -103,14 +149,14 @@ TEST_F(ReaderTest, ItemLines)
     EXPECT_EQ(ItemText(0), "xSxAPP.EXE|演示 , one, two");
     EXPECT_EQ(ItemText(1), "ab|");
     EXPECT_EQ(ItemText(2), "NoComma|");
-    EXPECT_EQ(Checks(), (std::vector<std::string>{ "p != NULL" }));
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "p!=NULL" }));
 }
 
 TEST_F(ReaderTest, ItemTableHoldsTwentyAndReportsEachExtraLine)
 {
     ASSERT_EQ(Load(Lines("[PM Info]\r\n", 22, "xDxa.exe,A") + "[End]\r\n"), 0u);
     EXPECT_EQ(view.NumPMItems(), 20u);
-    EXPECT_EQ(Checks(), std::vector<std::string>(2, "uNumPMItems < MAXPMITEM"));
+    EXPECT_EQ(Checks(), std::vector<std::string>(2, "uNumPMItems<MAXPMITEM"));
 }
 
 /* ---- wildcard lines ---- */
@@ -160,9 +206,19 @@ TEST_F(ReaderTest, WildcardProblemsAddNothingAndAreReported)
                    "*1 1,\r\n*1-1\r\n*123456789012-1,\r\n*1-123456789012,\r\n*2-1,\r\n[End]\r\n"), 0u);
     EXPECT_EQ(view.NumFiles(), 0u);
     EXPECT_EQ(Checks(), (std::vector<std::string>{
-        "ii != uNumSrcDirs", "p != NULL", "p != NULL",
-        "StoreText(szSrcId, sizeof(szSrcId), lpszLine + 1)",
-        "StoreText(szDstId, sizeof(szDstId), lpszDstId)" }));
+        "ii!=uNumSrcDirs", "p!=NULL", "p!=NULL",
+        "strlen(lpszLine+1)<sizeof(szSrcId)",
+        "strlen(lpszDstId)<sizeof(szDstId)" }));
+}
+
+TEST_F(ReaderTest, WildcardSourceIdsBeyondSixteenBitsFindNoDirectory)
+{
+    /* 65537 and 2^32 + 1 would both wrap to 1; the hyphen ends the id, so
+     * "*-1-1," has the empty id 0. */
+    MakeFile("w/f.txt");
+    ASSERT_EQ(Load("[SrcDirs]\r\n1=w\r\n[Files]\r\n*65537-1,\r\n*4294967297-1,\r\n*-1-1,\r\n[End]\r\n"), 0u);
+    EXPECT_EQ(view.NumFiles(), 0u);
+    EXPECT_EQ(Checks(), std::vector<std::string>(3, "ii!=uNumSrcDirs"));
 }
 
 TEST_F(ReaderTest, WildcardFilesWithCommaOrOverlongNameAreLeftOut)
@@ -173,8 +229,8 @@ TEST_F(ReaderTest, WildcardFilesWithCommaOrOverlongNameAreLeftOut)
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\r\n[Files]\r\n*1-1,\r\n[End]\r\n"), 0u);
     ASSERT_EQ(view.NumFiles(), 1u);
     EXPECT_EQ(FileText(0), "ok.txt|1:ok.txt|1:ok.txt");
-    EXPECT_EQ(Checks(), (std::vector<std::string>{ "strchr(lpszName, ',') == NULL",
-                                                   "strlen(lpszName) < MAXTEXT" }));
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "strchr(lpszName,',')==NULL",
+                                                   "strlen(lpszName)<MAXTEXT" }));
 }
 
 TEST_F(ReaderTest, WildcardGeneratedLineOver255IsLeftOut)
@@ -185,7 +241,7 @@ TEST_F(ReaderTest, WildcardGeneratedLineOver255IsLeftOut)
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\r\n[Files]\r\n*00000000001-00000000001,\r\n*1-1,\r\n[End]\r\n"), 0u);
     ASSERT_EQ(view.NumFiles(), 1u);
     EXPECT_EQ(FileText(0), name + "|1:" + name + "|1:" + name);
-    EXPECT_EQ(Checks(), (std::vector<std::string>{ "cch > 0 && cch < (int)sizeof(szLine)" }));
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "cch>0&&cch<(int)sizeof(szLine)" }));
 }
 
 TEST_F(ReaderTest, WildcardsStopAtTheFileCapacity)
@@ -195,13 +251,14 @@ TEST_F(ReaderTest, WildcardsStopAtTheFileCapacity)
     ASSERT_EQ(Load(Lines("[SrcDirs]\r\n1=w\r\n[Files]\r\n", 980, "f,1:f,1:f,") + "*1-1,\r\n[End]\r\n"), 0u);
     EXPECT_EQ(view.NumFiles(), 1000u);
     EXPECT_EQ(FileText(999), "f119|1:f119|1:f119");
-    EXPECT_EQ(Checks(), std::vector<std::string>(10, "uNumFiles < MAXFILE"));
+    EXPECT_EQ(Checks(), std::vector<std::string>(10, "uNumFiles<MAXFILE"));
 }
 
 TEST_F(ReaderTest, WildcardFolderEndingInADoubleByteCharacterGetsItsBackslash)
 {
-    /* The folder's last character is 0x81 0x5C; its trail byte is no backslash. */
-    MakeFile("w\x81\x5C/f.txt");
+    /* The folder's last character is 0x81 0x5C; its trail byte is no
+     * backslash. On Linux the folder's name is that character in UTF-8. */
+    MakeFile("w\xe4\xb9\x97/f.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\x81\x5C\r\n[Files]\r\n*1-1,\r\n[End]\r\n"), 0u);
     ASSERT_EQ(view.NumFiles(), 1u);
     EXPECT_EQ(FileText(0), "f.txt|1:f.txt|1:f.txt");

@@ -28,7 +28,7 @@ TEST_F(ReaderTest, JsonHoldsEveryFieldInOrder)
         "\"files\":[{\"displayName\":\"A\",\"srcDirId\":1,\"srcName\":\"a\",\"dstDirId\":2,\"dstName\":\"b\"},"
         "{\"displayName\":\"Bad\",\"srcDirId\":0,\"srcName\":\"\",\"dstDirId\":0,\"dstName\":\"\"}],"
         "\"pmItems\":[{\"itemSpec\":\"xSxa.exe\",\"description\":\"Item\"}],"
-        "\"checks\":[{\"expr\":\"p != NULL\",\"file\":\"Setupinf.cpp\",\"line\":";
+        "\"checks\":[{\"expr\":\"p!=NULL\",\"file\":\"Setupinf.cpp\",\"line\":";
     ASSERT_EQ(json.substr(0, expect.size()), expect);
     EXPECT_EQ(json.substr(json.size() - 3), "}]}");
 }

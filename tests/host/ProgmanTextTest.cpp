@@ -74,6 +74,8 @@ TEST(ProgmanCommand, UnknownCommandOrMissingArgumentIsRefused)
     EXPECT_FALSE(FormatProgmanCommand(sz, sizeof(sz), PMCMD_ADDITEM, "G", "N", NULL));
     EXPECT_FALSE(FormatProgmanCommand(sz, sizeof(sz), PMCMD_DELETEITEM, "G", NULL, "C"));
     EXPECT_EQ(SetupCheckCount(), 7u);
+    EXPECT_STREQ(SetupCheckGet(0)->szExpr, "nCommand>=0&&nCommand<PMCMD_COUNT");
+    EXPECT_STREQ(SetupCheckGet(3)->szExpr, "lpszFirst!=NULL&&lpszSecond!=NULL");
     /* The arguments a command does not name may be null. */
     EXPECT_TRUE(FormatProgmanCommand(sz, sizeof(sz), PMCMD_DELETEITEM, NULL, "N", NULL));
     EXPECT_STREQ(sz, "[DeleteItem(N)]");

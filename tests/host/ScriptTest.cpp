@@ -98,9 +98,10 @@ TEST_F(ReaderTest, LongLinesAreCutAt255AndReported)
 {
     std::string folder255(253, 'd');                     /* "1=" + 253 = 255 characters */
     ASSERT_EQ(Load("[DstDirs]\r\n1=" + folder255 + "\r\n[End]\r\n"), 0u);
-    /* The line fits; the folder does not fit its field of 128. */
-    EXPECT_EQ(Checks(), (std::vector<std::string>{ "StoreText(szDir, sizeof(szDir), p + 1)" }));
-    EXPECT_EQ(DstDirText(0), "1=" + std::string(127, 'd'));
+    /* The line fits; the folder does not fit its field of 128, and cut it
+     * would name another folder. */
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "strlen(p+1)<sizeof(szDir)" }));
+    EXPECT_EQ(view.NumDstDirs(), 0u);
 
     CSetupInf other;
     SetupCheckReset();
@@ -110,8 +111,8 @@ TEST_F(ReaderTest, LongLinesAreCutAt255AndReported)
     EXPECT_TRUE(other.Parse(buf.data(), NULL));
     std::vector<std::string> checks = Checks();
     ASSERT_EQ(checks.size(), 2u);
-    EXPECT_EQ(checks[0], "StoreText(szLine, sizeof(szLine), lpszPos)");
-    EXPECT_EQ(checks[1], "StoreText(szAppName, sizeof(szAppName), lpszValue)");
+    EXPECT_EQ(checks[0], "strlen(lpszPos)<sizeof(szLine)");
+    EXPECT_EQ(checks[1], "strlen(lpszValue)<sizeof(szAppName)");
 }
 
 TEST_F(ReaderTest, ScriptSizeLimitIs20479Bytes)
@@ -135,7 +136,7 @@ TEST_F(ReaderTest, ScriptSizeLimitIs20479Bytes)
     CSetupInf other;
     MakeFile("BIG.INF", "[End]\r\n" + text.substr(7) + " ");
     EXPECT_EQ(other.Load(Path("BIG.INF").c_str(), NULL), 3u);
-    EXPECT_EQ(Checks(), (std::vector<std::string>{ "cbRead < MAXSCRIPT" }));
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "cbRead<MAXSCRIPT" }));
 }
 
 TEST_F(ReaderTest, ResultCodesForMissingFileFolderAndMemory)
@@ -176,6 +177,12 @@ TEST_F(ReaderTest, AppKeysAreExactAndValuesKeepTheirBlanks)
     /* Trailing blanks go with the line's trim; the leading one stays. */
     EXPECT_STREQ(view.AppName(), " 演示程序");
     EXPECT_STREQ(view.DefDir(), "C:\\APPS\\DEMO\\");
+
+    /* The value runs from the first equals sign to the end. */
+    CSetupInf other;
+    char szText[] = "[App]\r\nAppName=a=b\r\n[End]\r\n";
+    ASSERT_TRUE(other.Parse(szText, NULL));
+    EXPECT_STREQ(CSetupInfView(other).AppName(), "a=b");
 }
 
 TEST_F(ReaderTest, SpaceNeededValues)
@@ -232,7 +239,16 @@ TEST_F(ReaderTest, KeyLineWithoutEqualsSignIsReportedAndIgnored)
     ASSERT_EQ(Load("[App]\r\nAppName\r\nInstallToHD=Y\r\n[End]\r\n"), 0u);
     EXPECT_STREQ(view.AppName(), "");
     EXPECT_TRUE(inf.GetInstallToHD());
-    EXPECT_EQ(Checks(), (std::vector<std::string>{ "p != NULL" }));
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "p!=NULL" }));
+}
+
+TEST_F(ReaderTest, TextsAreCutBeforeADoubleByteCharacterThatDoesNotFit)
+{
+    /* 126 letters and "演示": the 127th byte is a lead byte, which would
+     * otherwise stand alone at the end of the title. */
+    ASSERT_EQ(Load("[App]\r\nAppName=" + std::string(126, 'a') + "\xd1\xdd\xca\xbe\r\n[End]\r\n"), 0u);
+    EXPECT_EQ(std::string(view.AppName()), std::string(126, 'a'));
+    EXPECT_EQ(Checks(), (std::vector<std::string>{ "strlen(lpszValue)<sizeof(szAppName)" }));
 }
 
 TEST_F(ReaderTest, OverlongTextsAreCutTo127AndReportedEach)

@@ -213,3 +213,18 @@ TEST_F(Win32Reader, WildcardFolderEndingInATrailByteLikeABackslash)
     ASSERT_EQ(inf.GetNumFiles(), 1u);
     EXPECT_TRUE(IsDBCSLeadByte(0x81));
 }
+
+TEST_F(Win32Reader, WildcardTakesHiddenSystemAndReadOnlyFilesLikeAnyOther)
+{
+    const DWORD adwAttrs[] = { FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_READONLY };
+    for (int i = 0; i < 3; i++) {
+        Write("w\\" + std::to_string(i), "x");
+        ASSERT_TRUE(SetFileAttributesA((dir + "w\\" + std::to_string(i)).c_str(), adwAttrs[i]));
+    }
+    Write("SETUP.INF", "[SrcDirs]\r\n1=" + rel + "w\r\n[Files]\r\n*1-1,\r\n[End]\r\n");
+    CSetupInf inf;
+    ASSERT_EQ(inf.Load((dir + "SETUP.INF").c_str(), NULL), 0u);
+    EXPECT_EQ(inf.GetNumFiles(), 3u);
+    for (int i = 0; i < 3; i++)
+        SetFileAttributesA((dir + "w\\" + std::to_string(i)).c_str(), FILE_ATTRIBUTE_NORMAL);
+}

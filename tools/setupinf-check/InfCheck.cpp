@@ -30,6 +30,7 @@ typedef struct tagDIRLIST {
     BOOL bListed;
     std::vector<std::string> names;
     std::vector<BOOL> dirs;
+    std::vector<unsigned long long> sizes;
 } DIRLIST;
 
 typedef struct tagCHECKSTATE {
@@ -140,6 +141,7 @@ static const DIRLIST &ListFolder(CHECKSTATE *pState, const std::string &folder)
     do {
         list.names.push_back(find.szName);
         list.dirs.push_back((find.dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        list.sizes.push_back(find.cbSize);
     } while (OsFindNext(&find));
     OsFindClose(&find);
     return list;
@@ -147,8 +149,10 @@ static const DIRLIST &ListFolder(CHECKSTATE *pState, const std::string &folder)
 
 /* Looks up a file by its path relative to the distribution folder, folder
  * by folder, as Windows would (letter case ignored). On success
- * *pstrFound is the path to open. */
-static BOOL FindOnDisk(CHECKSTATE *pState, const std::string &relPath, std::string *pstrFound)
+ * *pstrFound is the path to open and *pcbSize, when given, the file's
+ * size. */
+static BOOL FindOnDisk(CHECKSTATE *pState, const std::string &relPath, std::string *pstrFound,
+                       unsigned long long *pcbSize = NULL)
 {
     std::vector<std::string> parts = PathParts(relPath);
     if (parts.empty())
@@ -164,38 +168,34 @@ static BOOL FindOnDisk(CHECKSTATE *pState, const std::string &relPath, std::stri
         if (j == list.names.size())
             return FALSE;
         folder += list.names[j] + (bWantDir ? "/" : "");
+        if (pcbSize)
+            *pcbSize = list.sizes[j];
     }
     *pstrFound = folder;
     return TRUE;
 }
 
-/* The size a file has once copied: the expanded size of a compressed
- * (SZDD) file, the file's own size otherwise. */
-static BOOL ExpandedSize(const std::string &path, unsigned long long *pcb)
+/* The size a file of cbFile bytes has once copied: the expanded size of a
+ * compressed (SZDD) file, the file's own size otherwise. */
+static BOOL ExpandedSize(const std::string &path, unsigned long long cbFile, unsigned long long *pcb)
 {
     static const unsigned char abMagic[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };
-    FILE *fp = fopen(path.c_str(), "rb");
-    if (!fp)
-        return FALSE;
     unsigned char abHeader[14];
-    size_t cbHeader = fread(abHeader, 1, sizeof(abHeader), fp);
-    BOOL bOk = fseek(fp, 0, SEEK_END) == 0;
-    long cbFile = ftell(fp);
-    fclose(fp);
-    if (!bOk || cbFile < 0)
+    UINT cbHeader = 0;
+    if (!OsReadFile(path.c_str(), (LPSTR)abHeader, sizeof(abHeader), &cbHeader))
         return FALSE;
     if (cbHeader == sizeof(abHeader) && memcmp(abHeader, abMagic, sizeof(abMagic)) == 0)
         *pcb = abHeader[10] | (abHeader[11] << 8) | (abHeader[12] << 16) |
                ((unsigned long long)abHeader[13] << 24);
     else
-        *pcb = (unsigned long long)cbFile;
+        *pcb = cbFile;
     return TRUE;
 }
 
 /* ---- reading with the observer ------------------------------------------ */
 
 /* The reader checks the cut of a line before it reports the line. */
-static const char szLineCutCheck[] = "StoreText(szLine, sizeof(szLine), lpszPos)";
+static const char szLineCutCheck[] = "strlen(lpszPos)<sizeof(szLine)";
 
 /* Moves the checks fired since the last call to the line they belong to:
  * the line just reported (bNewLine) or the one before it. */
@@ -261,55 +261,60 @@ static void MapRecords(CHECKSTATE *pState)
 
 /* ---- the reader's own checks ------------------------------------------- */
 
-static std::string CheckText(const SCRIPTLINE &line, const std::string &expr)
+/* The text of a reader check that fired on the line. bLeftOut: the line
+ * is a directory or explicit file line that stored no entry. */
+static std::string CheckText(const SCRIPTLINE &line, const std::string &expr, BOOL bLeftOut)
 {
     static const struct {
         const char *lpszExpr;
         const char *lpszText;
     } aTexts[] = {
-        { szLineCutCheck,
-          "line longer than 255 characters; the rest of it is cut off" },
-        { "StoreText(szAppName, sizeof(szAppName), lpszValue)", "AppName longer than 127 characters is cut" },
-        { "StoreText(szDefDir, sizeof(szDefDir), lpszValue)", "DefDir longer than 127 characters is cut" },
-        { "StoreText(szPMGroupFirst, sizeof(szPMGroupFirst), TrimBlanks(lpszValue))",
+        { "strlen(lpszValue)<sizeof(szAppName)", "AppName longer than 127 characters is cut" },
+        { "strlen(lpszValue)<sizeof(szDefDir)", "DefDir longer than 127 characters is cut" },
+        { "strlen(lpszValue)<sizeof(szPMGroupFirst)",
           "DefPMGroup: text before the comma longer than 127 characters is cut" },
-        { "StoreText(szPMGroupName, sizeof(szPMGroupName), TrimBlanks(lpszName))",
+        { "strlen(lpszName)<sizeof(szPMGroupName)",
           "DefPMGroup: group name longer than 127 characters is cut" },
-        { "StoreText(szDir, sizeof(szDir), p + 1)", "folder longer than 127 characters is cut" },
-        { "strchr(lpszLine, '=') != NULL", "directory line without '=' ({id}={folder}); it is left out" },
-        { "StoreText(szDisplayName, sizeof(szDisplayName), lpszLine)",
-          "display name longer than 127 characters is cut" },
-        { "c != NULL && (q == NULL || c < q)",
+        { "strlen(p+1)<sizeof(szDir)", "folder longer than 127 characters; the directory is left out" },
+        { "strchr(lpszLine,'=')!=NULL", "directory line without '=' ({id}={folder}); it is left out" },
+        { "strlen(lpszLine)<sizeof(szDisplayName)",
+          "display name longer than 127 characters; the file is left out" },
+        { "c!=NULL&&(q==NULL||c<q)",
           "missing ':' between a directory id and its file name ({display},{id}:{name},{id}:{name},)" },
-        { "q != NULL", "missing ',' after a file name ({display},{id}:{name},{id}:{name},)" },
-        { "StoreText(lpszName, cchName, t)", "file name longer than 127 characters is cut" },
-        { "StoreText(szItemSpec, sizeof(szItemSpec), lpszLine)",
-          "item specification longer than 127 characters is cut" },
-        { "StoreText(szDescription, sizeof(szDescription), TrimBlanks(p + 1))",
-          "item description longer than 127 characters is cut" },
-        { "uNumSrcDirs < MAXDIR", "source directory table full: at most 99 source directories" },
-        { "uNumDstDirs < MAXDIR", "destination directory table full: at most 99 destination directories" },
-        { "uNumFiles < MAXFILE", "file table full (1000 files); files beyond it are left out" },
-        { "uNumPMItems < MAXPMITEM", "more than 20 Program Manager items; this one is left out" },
-        { "pDir != NULL", "out of memory; the directory is left out" },
-        { "pFile != NULL", "out of memory; the file is left out" },
-        { "pItem != NULL", "out of memory; the item is left out" },
-        { "StoreText(szSrcId, sizeof(szSrcId), lpszLine + 1)",
+        { "q!=NULL", "missing ',' after a file name ({display},{id}:{name},{id}:{name},)" },
+        { "strlen(t)<cchName", "file name longer than 127 characters; the file is left out" },
+        { "strlen(lpszLine)<sizeof(szItemSpec)",
+          "item specification longer than 127 characters; the item is left out" },
+        { "strlen(p+1)<sizeof(szDescription)", "item description longer than 127 characters is cut" },
+        { "uNumSrcDirs<MAXDIR", "source directory table full: at most 99 source directories" },
+        { "uNumDstDirs<MAXDIR", "destination directory table full: at most 99 destination directories" },
+        { "uNumFiles<MAXFILE", "file table full (1000 files); files beyond it are left out" },
+        { "uNumPMItems<MAXPMITEM", "more than 20 Program Manager items; this one is left out" },
+        { "pDir!=NULL", "out of memory; the directory is left out" },
+        { "pFile!=NULL", "out of memory; the file is left out" },
+        { "pItem!=NULL", "out of memory; the item is left out" },
+        { "strlen(lpszLine+1)<sizeof(szSrcId)",
           "source id text longer than 11 characters; the line is left out" },
-        { "StoreText(szDstId, sizeof(szDstId), lpszDstId)",
+        { "strlen(lpszDstId)<sizeof(szDstId)",
           "destination id text longer than 11 characters; the line is left out" },
-        { "OsGetProgramFolder(hInstance, szProgramDir, sizeof(szProgramDir))",
+        { "OsGetProgramFolder(szProgramDir)",
           "the distribution folder's path is too long to list; the line adds nothing" },
-        { "cch > 0 && cch < (int)sizeof(szPattern)",
+        { "cch>0&&cch<(int)sizeof(szPattern)",
           "folder path of this wildcard line is longer than 255 characters; the line adds nothing" },
-        { "strchr(lpszName, ',') == NULL",
+        { "strchr(lpszName,',')==NULL",
           "a file in this wildcard's folder has a comma in its name; it is left out" },
-        { "strlen(lpszName) < MAXTEXT",
+        { "strlen(lpszName)<MAXTEXT",
           "a file in this wildcard's folder has a name longer than 127 characters; it is left out" },
-        { "cch > 0 && cch < (int)sizeof(szLine)",
+        { "cch>0&&cch<(int)sizeof(szLine)",
           "a file in this wildcard's folder makes a line longer than 255 characters; it is left out" },
     };
-    if (expr == "p != NULL") {
+    if (expr == szLineCutCheck) {
+        std::string text = "line longer than 255 characters; ";
+        if (bLeftOut)
+            return text + (line.nSection == SECT_FILES ? "the file is left out" : "the directory is left out");
+        return text + "the rest of it is cut off";
+    }
+    if (expr == "p!=NULL") {
         if (line.nSection == SECT_APP)
             return "key line without '=' ({key}={value}); it is ignored";
         if (line.nSection == SECT_PMINFO)
@@ -356,14 +361,31 @@ static std::string UndefinedSourceText(CHECKSTATE *pState, const SCRIPTLINE &lin
     return "the wildcard line's source directory is not defined before it";
 }
 
+/* Is the line a directory or explicit file line that stored no entry? */
+static BOOL LeftOut(const CHECKSTATE *pState, const SCRIPTLINE &line)
+{
+    const std::vector<UINT> *pRecLines;
+    if (line.nSection == SECT_SRCDIRS)
+        pRecLines = &pState->srcLine;
+    else if (line.nSection == SECT_DSTDIRS)
+        pRecLines = &pState->dstLine;
+    else if (line.nSection == SECT_FILES && line.strText[0] != '*')
+        pRecLines = &pState->fileLine;
+    else
+        return FALSE;
+    if (line.strText.empty() || line.strText[0] == ';' || line.strText[0] == '[')
+        return FALSE;
+    return std::find(pRecLines->begin(), pRecLines->end(), line.uLine) == pRecLines->end();
+}
+
 static void ReportReaderChecks(CHECKSTATE *pState)
 {
     for (const SCRIPTLINE &line : pState->lines) {
         for (const std::string &expr : line.checks) {
-            if (expr == "ii != uNumSrcDirs")
+            if (expr == "ii!=uNumSrcDirs")
                 Add(pState, line.uLine, SEV_ERROR, UndefinedSourceText(pState, line));
             else
-                Add(pState, line.uLine, SEV_ERROR, CheckText(line, expr));
+                Add(pState, line.uLine, SEV_ERROR, CheckText(line, expr, LeftOut(pState, line)));
         }
         if (line.uLostChecks)
             Add(pState, line.uLine, SEV_ERROR,
@@ -393,7 +415,7 @@ static std::vector<UINT> LineOfOffsets(const std::vector<char> &text)
 static void ReportRejection(CHECKSTATE *pState, const std::vector<char> &text,
                             const std::vector<UINT> &lineOf)
 {
-    if (std::find(pState->loadChecks.begin(), pState->loadChecks.end(), "cbRead < MAXSCRIPT") !=
+    if (std::find(pState->loadChecks.begin(), pState->loadChecks.end(), "cbRead<MAXSCRIPT") !=
         pState->loadChecks.end()) {
         Add(pState, lineOf[std::min<size_t>(MAXSCRIPT - 1, text.size())], SEV_ERROR,
             "script longer than 20479 bytes (it passes the limit in this line); "
@@ -610,14 +632,15 @@ static void CheckFiles(CHECKSTATE *pState, unsigned long long *pcbTotal)
         if (!pSrcDir || szSrc[0] == '\0')
             continue;
         std::string found;
-        if (!FindOnDisk(pState, SourcePath(pSrcDir, szSrc), &found)) {
+        unsigned long long cbFile = 0;
+        if (!FindOnDisk(pState, SourcePath(pSrcDir, szSrc), &found, &cbFile)) {
             Add(pState, pState->fileLine[i], SEV_ERROR,
                 "source file " + Quote(NormalPath(SourcePath(pSrcDir, szSrc))) +
                 " is not on the distribution");
             continue;
         }
         unsigned long long cb = 0;
-        if (ExpandedSize(found, &cb))
+        if (ExpandedSize(found, cbFile, &cb))
             *pcbTotal += cb;
     }
 }
@@ -752,7 +775,13 @@ static std::vector<FINDING> SortAndMerge(std::vector<FINDING> findings)
 std::string ScriptFolder(LPCSTR lpszPath)
 {
     std::string path(lpszPath);
-    size_t cut = path.find_last_of("/\\");
+    size_t cut = std::string::npos;
+    for (size_t i = 0; i < path.size(); i++) {
+        if (OsIsLeadByte(path[i]) && i + 1 < path.size())
+            i++;
+        else if (path[i] == '/' || path[i] == '\\')
+            cut = i;
+    }
     return cut == std::string::npos ? std::string("./") : path.substr(0, cut + 1);
 }
 

@@ -16,31 +16,38 @@
 #include <stdio.h>
 #include <string.h>
 #include <string>
+#include "Console.h"
 #include "InfCheck.h"
 #include "InfJson.h"
 #include "Setupinf.h"
 #include "SetupinfOs.h"
 
-static int PrintJson(LPCSTR lpszPath)
+/* The JSON keeps the script's bytes, escaped, whatever the console. */
+static int PrintJson(LPCSTR lpszArg)
 {
-    OsSetProgramFolder(ScriptFolder(lpszPath).c_str());
-    UINT uResult = theSetupInf.Load(lpszPath, NULL);
+    std::string path = ConsolePath(lpszArg);
+    OsSetProgramFolder(ScriptFolder(path.c_str()).c_str());
+    UINT uResult = theSetupInf.Load(path.c_str(), NULL);
     printf("%s\n", InfToJson(theSetupInf, uResult).c_str());
     return (int)uResult;
 }
 
-static int PrintFindings(LPCSTR lpszPath)
+/* Findings quote the script's texts: shown in the console's encoding. */
+static int PrintFindings(LPCSTR lpszArg)
 {
     UINT uResult = 0;
-    std::vector<FINDING> findings = CheckScript(theSetupInf, lpszPath, &uResult);
-    for (const FINDING &finding : findings)
-        printf("%s\n", FormatFinding(lpszPath, finding).c_str());
-    printf("%s\n", FormatSummary(lpszPath, findings).c_str());
+    std::vector<FINDING> findings = CheckScript(theSetupInf, ConsolePath(lpszArg).c_str(), &uResult);
+    for (FINDING finding : findings) {
+        finding.strText = ConsoleText(finding.strText);
+        printf("%s\n", FormatFinding(lpszArg, finding).c_str());
+    }
+    printf("%s\n", FormatSummary(lpszArg, findings).c_str());
     return CheckExitCode(findings);
 }
 
 int main(int argc, char **argv)
 {
+    ConsoleInit();
     if (argc == 3 && strcmp(argv[1], "--json") == 0)
         return PrintJson(argv[2]);
     if (argc == 2 && argv[1][0] != '-')
