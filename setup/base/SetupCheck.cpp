@@ -3,10 +3,8 @@
  */
 #include <stdio.h>
 #include <string.h>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 #include "SetupCheck.h"
+#include "SetupOs.h"
 
 static CHECKRECORD aChecks[MAXCHECKLOG];
 static unsigned uNumChecks;
@@ -29,13 +27,11 @@ int SetupCheck(int fOk, const char *lpszExpr, const char *lpszFile, int nLine)
         snprintf(pRec->szExpr, sizeof(pRec->szExpr), "%s", lpszExpr);
         snprintf(pRec->szFile, sizeof(pRec->szFile), "%s", BaseName(lpszFile));
         pRec->nLine = nLine;
-#ifdef _WIN32
         /* A developer running the program under a debugger sees it at once. */
         char szMsg[200];
         snprintf(szMsg, sizeof(szMsg), "SETUP check failed: %s, %s(%d)\n",
                  pRec->szExpr, pRec->szFile, nLine);
-        OutputDebugStringA(szMsg);
-#endif
+        OsDebugString(szMsg);
     }
     uNumChecks++;
     return fOk;

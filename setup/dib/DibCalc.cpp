@@ -5,7 +5,7 @@
  */
 #include <stdint.h>
 #include <string.h>
-#include "Dib.h"
+#include "DibCalc.h"
 
 #define BI_RGB_       0
 #define BI_RLE8_      1

@@ -1,42 +1,13 @@
 /*
- * meter.h - the percentage meter control, window class RQ_METER: a bar
- * filled from the left with a centred percentage text whose part over the
- * bar is drawn in the opposite colours.
- *
- * Position and range are 16-bit window words (set values are cut to their
- * low 16 bits); lParam is ignored by all four messages. A set message
- * repaints at once, because its sender is usually a busy loop, unless the
- * meter would draw the same pixels as before.
+ * meter.h - the meter's window class (its messages and figures are in
+ * meterfig.h).
  */
 #ifndef METER_H
 #define METER_H
 
-#ifdef _WIN32
 #include <windows.h>
-#else
-#include "HostTypes.h"
-#endif
+#include "meterfig.h"
 
-#define METER_CLASS   "RQ_METER"
-
-#define MM_GETPOS     0x400     /* WM_USER + 0: returns the position */
-#define MM_GETRANGE   0x401     /* WM_USER + 1: returns the range */
-#define MM_SETPOS     0x402     /* WM_USER + 2: wParam = new position */
-#define MM_SETRANGE   0x403     /* WM_USER + 3: wParam = new range */
-
-#define METER_TEXTMAX 8         /* "100%" and its terminator fit */
-
-/* What a meter of cxClient pixels shows for uPos out of uRange: writes the
- * percentage text ("0%" .. "100%") into lpszText (cbText bytes, cut to fit)
- * and returns the bar width in pixels. A range of 0 counts as 1 and a
- * position above the range as the range. */
-int MeterFigures(UINT uPos, UINT uRange, int cxClient, char *lpszText, UINT cbText);
-
-/* Whether a meter of cxClient pixels draws the same pixels for uPos1 out
- * of uRange1 as for uPos2 out of uRange2: the same bar width and text. */
-BOOL MeterLooksSame(UINT uPos1, UINT uRange1, UINT uPos2, UINT uRange2, int cxClient);
-
-#ifdef _WIN32
 /* Registers RQ_METER for hInstance; 1 when registered, else 0. */
 int RegisterMeterClass(HINSTANCE hInstance);
 
@@ -48,6 +19,5 @@ LRESULT CALLBACK MeterWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 /* Height of cch characters of lpsz in hdc. A zero width is a failed
  * consistency check "s.cx!=0" (it means no usable font). */
 int MeterTextHeight(HDC hdc, LPCSTR lpsz, int cch);
-#endif
 
 #endif

@@ -4,7 +4,7 @@
  */
 #include <stdio.h>
 #include <string.h>
-#include "meter.h"
+#include "meterfig.h"
 
 int MeterFigures(UINT uPos, UINT uRange, int cxClient, char *lpszText, UINT cbText)
 {

@@ -6,7 +6,8 @@
 #ifndef PROGMANTEXT_H
 #define PROGMANTEXT_H
 
-#include "Setupinf.h"
+#include "SetupCheck.h"
+#include "SetupText.h"
 
 /* Commands (nCommand) and their templates. */
 #define PMCMD_CREATEGROUP 0     /* "[CreateGroup(%s)]"  group name */

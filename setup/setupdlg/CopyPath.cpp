@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 #include "CopyPath.h"
-#include "SetupinfOs.h"
+#include "SetupOs.h"
 
 BOOL JoinText(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond)
 {

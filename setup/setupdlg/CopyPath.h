@@ -5,7 +5,7 @@
 #ifndef COPYPATH_H
 #define COPYPATH_H
 
-#include "Setupinf.h"
+#include "SetupText.h"
 
 #define MAXCOPYPATH 128     /* every composed folder, path and label */
 

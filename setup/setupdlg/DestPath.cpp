@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 #include "DestPath.h"
-#include "SetupinfOs.h"
+#include "SetupOs.h"
 
 void LowerPath(LPSTR lpszPath)
 {

@@ -7,7 +7,7 @@
 #ifndef DESTPATH_H
 #define DESTPATH_H
 
-#include "Setupinf.h"
+#include "SetupText.h"
 
 #define MAXPATHTEXT 128     /* szPath and the dialog's work buffers */
 

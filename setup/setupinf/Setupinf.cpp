@@ -54,46 +54,6 @@ WORD StrToWord(LPCSTR lpsz)
     return w;
 }
 
-/* Bytes of the character at lpsz: 2 for a lead byte with its trail. */
-static size_t CharBytes(LPCSTR lpsz)
-{
-    return OsIsLeadByte(*lpsz) && lpsz[1] ? 2 : 1;
-}
-
-BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc)
-{
-    if (cchField == 0)
-        return FALSE;
-    size_t n = strlen(lpszSrc);
-    BOOL bFits = n < cchField;
-    if (!bFits) {
-        /* A lone lead byte left at the cut would join the next byte of
-         * whatever text follows (a caption, a DDE command) into one
-         * character: cut before the character instead. */
-        n = 0;
-        while (n + CharBytes(lpszSrc + n) <= cchField - 1)
-            n += CharBytes(lpszSrc + n);
-    }
-    memcpy(lpszField, lpszSrc, n);
-    lpszField[n] = '\0';
-    return bFits;
-}
-
-LPCSTR FindLastBackslash(LPCSTR lpszPath)
-{
-    LPCSTR lpszLast = NULL;
-    for (LPCSTR p = lpszPath; *p; p += CharBytes(p))
-        if (*p == '\\')
-            lpszLast = p;
-    return lpszLast;
-}
-
-BOOL PathEndsInBackslash(LPCSTR lpszPath)
-{
-    LPCSTR p = FindLastBackslash(lpszPath);
-    return p != NULL && p[1] == '\0';
-}
-
 /* The decimal value of an id text as the C library reads it: blanks
  * skipped, an optional sign, digits up to the first other character.
  * Clamped, so no text can overflow it. */

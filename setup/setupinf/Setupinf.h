@@ -8,14 +8,10 @@
 #ifndef SETUPINF_H
 #define SETUPINF_H
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include "HostTypes.h"
-#endif
+#include "SetupTypes.h"
 #include "SetupCheck.h"
+#include "SetupText.h"
 
-#define MAXTEXT   128
 #define MAXLINE   256       /* physical line, with its terminator */
 #define MAXSCRIPT 20480     /* read buffer; a script holds at most 20479 bytes */
 #define MAXIDTEXT 12        /* wildcard id text, with its terminator */
@@ -51,19 +47,6 @@ LPSTR TrimBlanks(LPSTR lpsz);
 
 /* Value of the decimal digits at the start of lpsz, modulo 65536. */
 WORD StrToWord(LPCSTR lpsz);
-
-/* The last backslash of the path, or NULL when it has none. Double-byte
- * characters are stepped over whole: in code page 936 a trail byte may
- * have the value of a backslash without being one. */
-LPCSTR FindLastBackslash(LPCSTR lpszPath);
-
-/* TRUE when the text's last character is a backslash (same rule). */
-BOOL PathEndsInBackslash(LPCSTR lpszPath);
-
-/* Copies lpszSrc into a field of cchField characters, cutting it if need
- * be; a cut never splits a double-byte character. Returns TRUE when the
- * whole text fitted. */
-BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc);
 
 /* One line of [SrcDirs] or [DstDirs]: {id}={folder}. */
 class DIRENTRY {

@@ -29,12 +29,6 @@ static std::string strProgramFolder;
 /* Set by tests to make the next block allocations fail. */
 int nHostFailAllocs;
 
-BOOL OsIsLeadByte(char c)
-{
-    unsigned char b = (unsigned char)c;
-    return b >= 0x81 && b <= 0xFE;
-}
-
 /* Is the character at p, of cb bytes left, a code page 936 character that
  * the target lacks (skipped whole), rather than a broken byte? */
 static size_t AnsiCharBytes(const char *p, size_t cb)

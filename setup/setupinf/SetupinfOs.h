@@ -8,6 +8,7 @@
 #define SETUPINFOS_H
 
 #include "Setupinf.h"
+#include "SetupOs.h"
 
 #define MAXFINDNAME 260
 
@@ -17,10 +18,6 @@ typedef struct tagOSFIND {
     DWORD dwAttributes;            /* FILE_ATTRIBUTE_DIRECTORY for folders */
     unsigned long long cbSize;     /* size of a file in bytes */
 } OSFIND;
-
-/* TRUE when c is the lead byte of a double-byte character in the ANSI
- * code page. */
-BOOL OsIsLeadByte(char c);
 
 /* A zero-filled block of cb bytes, or NULL. Release with OsFreeBlock. */
 LPSTR OsAllocBlock(UINT cb);

@@ -7,11 +7,6 @@
 
 static char szProgramFolderOverride[MAX_PATH];
 
-BOOL OsIsLeadByte(char c)
-{
-    return IsDBCSLeadByte((BYTE)c);
-}
-
 LPSTR OsAllocBlock(UINT cb)
 {
     HGLOBAL hMem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, cb);

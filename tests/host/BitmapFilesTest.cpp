@@ -12,7 +12,7 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "Dib.h"
+#include "DibCalc.h"
 
 static std::string ResourceDir()
 {

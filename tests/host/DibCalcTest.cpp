@@ -6,7 +6,7 @@
 #include <stdint.h>
 #include <string.h>
 #include <vector>
-#include "Dib.h"
+#include "DibCalc.h"
 
 /* A packed DIB built byte by byte, little-endian, at an odd address inside
  * its buffer so that any aligned-only read would show under UBSan. */

@@ -5,7 +5,7 @@
 #include <limits.h>
 #include <string.h>
 #include <string>
-#include "meter.h"
+#include "meterfig.h"
 
 struct Shown { std::string text; int cxBar; };
 

@@ -1,14 +1,19 @@
 /*
- * HostTypes.h - the few Windows types the platform-free code uses, for
- * builds that have no <windows.h> (the Linux host build and its tests).
+ * SetupTypes.h - the Windows types the platform-free code uses: the
+ * platform's own on Windows, these few on the Linux host build, which has
+ * no <windows.h>. The one place where the two builds part.
  */
-#ifndef HOSTTYPES_H
-#define HOSTTYPES_H
+#ifndef SETUPTYPES_H
+#define SETUPTYPES_H
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <stdint.h>
 
 typedef int BOOL;
 typedef unsigned int UINT;
+typedef unsigned char BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
@@ -23,5 +28,6 @@ typedef struct HINSTANCE__ *HINSTANCE;
 #endif
 
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
+#endif
 
 #endif

@@ -1,0 +1,46 @@
+/*
+ * SetupText.cpp - texts and paths in the ANSI code page, stepped through
+ * a character (one or two bytes) at a time.
+ */
+#include <string.h>
+#include "SetupText.h"
+#include "SetupOs.h"
+
+size_t TextCharBytes(LPCSTR lpsz)
+{
+    return OsIsLeadByte(*lpsz) && lpsz[1] ? 2 : 1;
+}
+
+BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc)
+{
+    if (cchField == 0)
+        return FALSE;
+    size_t n = strlen(lpszSrc);
+    BOOL bFits = n < cchField;
+    if (!bFits) {
+        /* A lone lead byte left at the cut would join the next byte of
+         * whatever text follows (a caption, a DDE command) into one
+         * character: cut before the character instead. */
+        n = 0;
+        while (n + TextCharBytes(lpszSrc + n) <= cchField - 1)
+            n += TextCharBytes(lpszSrc + n);
+    }
+    memcpy(lpszField, lpszSrc, n);
+    lpszField[n] = '\0';
+    return bFits;
+}
+
+LPCSTR FindLastBackslash(LPCSTR lpszPath)
+{
+    LPCSTR lpszLast = NULL;
+    for (LPCSTR p = lpszPath; *p; p += TextCharBytes(p))
+        if (*p == '\\')
+            lpszLast = p;
+    return lpszLast;
+}
+
+BOOL PathEndsInBackslash(LPCSTR lpszPath)
+{
+    LPCSTR p = FindLastBackslash(lpszPath);
+    return p != NULL && p[1] == '\0';
+}

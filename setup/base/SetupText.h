@@ -1,0 +1,30 @@
+/*
+ * SetupText.h - the texts every part of the program handles: single-byte
+ * strings in the ANSI code page (936: a character is one byte or a lead
+ * byte and its trail) in fields of MAXTEXT, and folder paths in them.
+ */
+#ifndef SETUPTEXT_H
+#define SETUPTEXT_H
+
+#include <stddef.h>
+#include "SetupTypes.h"
+
+#define MAXTEXT   128       /* a text field, with its terminator */
+
+/* Bytes of the character at lpsz: 2 for a lead byte with its trail. */
+size_t TextCharBytes(LPCSTR lpsz);
+
+/* The last backslash of the path, or NULL when it has none. Double-byte
+ * characters are stepped over whole: in code page 936 a trail byte may
+ * have the value of a backslash without being one. */
+LPCSTR FindLastBackslash(LPCSTR lpszPath);
+
+/* TRUE when the text's last character is a backslash (same rule). */
+BOOL PathEndsInBackslash(LPCSTR lpszPath);
+
+/* Copies lpszSrc into a field of cchField characters, cutting it if need
+ * be; a cut never splits a double-byte character. Returns TRUE when the
+ * whole text fitted. */
+BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc);
+
+#endif
