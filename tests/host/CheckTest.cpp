@@ -346,7 +346,7 @@ TEST_F(CheckTest, SpaceNeededCoversTheExpandedFiles)
 
 /* ---- output ------------------------------------------------------------- */
 
-TEST(CheckOutput, ScriptTextsAreShownInTheTerminalsEncoding)
+TEST_F(CheckTest, ScriptTextsAreShownInTheTerminalsEncoding)
 {
     /* "program '说明.EXE'" in GBK, and a lone lead byte of a cut text. */
     const std::string text = "program '\xcb\xb5\xc3\xf7.EXE' \xcb";
@@ -358,7 +358,7 @@ TEST(CheckOutput, ScriptTextsAreShownInTheTerminalsEncoding)
     EXPECT_EQ(ConsolePath("d/\xe7\xa8\x8b\xe5\xba\x8f"), "d/\xb3\xcc\xd0\xf2");
 }
 
-TEST(CheckOutput, FindingLinesSummaryAndExitCodes)
+TEST_F(CheckTest, FindingLinesSummaryAndExitCodes)
 {
     FINDING warning = { 12, SEV_WARNING, "w" };
     FINDING error = { 3, SEV_ERROR, "e" };

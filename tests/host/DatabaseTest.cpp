@@ -5,7 +5,9 @@
 #include <string.h>
 #include "ReaderFixture.h"
 
-TEST(TextHelpers, TrimBlanksRemovesSpacesAndTabsAtBothEnds)
+class DatabaseTest : public ReaderTest {};
+
+TEST_F(DatabaseTest, TrimBlanksRemovesSpacesAndTabsAtBothEnds)
 {
     const struct { const char *in, *out; } cases[] = {
         { "", "" }, { "   ", "" }, { "\t \t", "" }, { "a", "a" },
@@ -20,7 +22,7 @@ TEST(TextHelpers, TrimBlanksRemovesSpacesAndTabsAtBothEnds)
     }
 }
 
-TEST(TextHelpers, StrToWordReadsLeadingDigitsModulo65536)
+TEST_F(DatabaseTest, StrToWordReadsLeadingDigitsModulo65536)
 {
     const struct { const char *in; unsigned out; } cases[] = {
         { "", 0 }, { "0", 0 }, { "1500", 1500 }, { "1500K", 1500 }, { " 1500", 0 },
@@ -36,7 +38,7 @@ TEST(TextHelpers, StrToWordReadsLeadingDigitsModulo65536)
     EXPECT_EQ(StrToWord("99999999999999999999"), w);
 }
 
-TEST(TextHelpers, StoreTextCutsAndTerminatesWithinTheField)
+TEST_F(DatabaseTest, StoreTextCutsAndTerminatesWithinTheField)
 {
     char sz[8];
     memset(sz, 0xA5, sizeof(sz));
@@ -57,7 +59,7 @@ TEST(TextHelpers, StoreTextCutsAndTerminatesWithinTheField)
     EXPECT_STREQ(sz, "a\xd1\xdd");
 }
 
-TEST(Database, FreshObjectIsEmpty)
+TEST_F(DatabaseTest, FreshObjectIsEmpty)
 {
     CSetupInf fresh;
     CSetupInfView v(fresh);
@@ -79,7 +81,7 @@ TEST(Database, FreshObjectIsEmpty)
         ASSERT_EQ(v.SrcDir(i), nullptr);
 }
 
-TEST_F(ReaderTest, OnlyEndLoadsAnEmptyDatabase)
+TEST_F(DatabaseTest, OnlyEndLoadsAnEmptyDatabase)
 {
     ASSERT_EQ(Load("[End]\r\n"), 0u);
     EXPECT_EQ(view.Section(), SECT_END);
@@ -90,7 +92,7 @@ TEST_F(ReaderTest, OnlyEndLoadsAnEmptyDatabase)
     EXPECT_TRUE(Checks().empty());
 }
 
-TEST_F(ReaderTest, GetFileResolvesIdsInTheirOwnTablesFirstEntryWins)
+TEST_F(DatabaseTest, GetFileResolvesIdsInTheirOwnTablesFirstEntryWins)
 {
     ASSERT_EQ(Load("[SrcDirs]\r\n1=src1\r\n2=src2\r\n1=later\r\n"
                    "[DstDirs]\r\n2=dst2\r\n1=dst1\\\r\n"
@@ -110,7 +112,7 @@ TEST_F(ReaderTest, GetFileResolvesIdsInTheirOwnTablesFirstEntryWins)
     EXPECT_EQ(inf.FindDstDir(1), view.DstDir(1));
 }
 
-TEST_F(ReaderTest, GetFileWithUnknownDirectoryFailsAndGuessesNoFolder)
+TEST_F(DatabaseTest, GetFileWithUnknownDirectoryFailsAndGuessesNoFolder)
 {
     ASSERT_EQ(Load("[SrcDirs]\r\n1=src\r\n[DstDirs]\r\n1=dst\r\n"
                    "[Files]\r\nA,1:a,7:a,\r\nB,7:b,1:b,\r\n[End]\r\n"), 0u);
@@ -124,7 +126,7 @@ TEST_F(ReaderTest, GetFileWithUnknownDirectoryFailsAndGuessesNoFolder)
     EXPECT_STREQ(szDstDir, "dst");
 }
 
-TEST_F(ReaderTest, IndicesBeyondTheCountsAreRefusedWithACheck)
+TEST_F(DatabaseTest, IndicesBeyondTheCountsAreRefusedWithACheck)
 {
     ASSERT_EQ(Load("[DstDirs]\r\n1=d\r\n[PM Info]\r\nx S a.exe,A\r\n[End]\r\n"), 0u);
     char sz1[MAXTEXT], sz2[MAXTEXT], sz3[MAXTEXT], sz4[MAXTEXT], sz5[MAXTEXT];
@@ -137,7 +139,7 @@ TEST_F(ReaderTest, IndicesBeyondTheCountsAreRefusedWithACheck)
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "i<uNumDstDirs", "i<uNumFiles", "i<uNumPMItems" }));
 }
 
-TEST_F(ReaderTest, GroupAndItemAccessorsHandOutTheirPartsInOrder)
+TEST_F(DatabaseTest, GroupAndItemAccessorsHandOutTheirPartsInOrder)
 {
     ASSERT_EQ(Load("[App]\r\nDefPMGroup= first , Group, with comma \r\n"
                    "[PM Info]\r\nxSxapp.exe, My App, v2 \r\n[End]\r\n"), 0u);
@@ -151,7 +153,7 @@ TEST_F(ReaderTest, GroupAndItemAccessorsHandOutTheirPartsInOrder)
     EXPECT_STREQ(szSpec, "xSxapp.exe");
 }
 
-TEST(TextHelpers, PathEndsInBackslashStepsOverDoubleByteCharacters)
+TEST_F(DatabaseTest, PathEndsInBackslashStepsOverDoubleByteCharacters)
 {
     EXPECT_FALSE(PathEndsInBackslash(""));
     EXPECT_TRUE(PathEndsInBackslash("\\"));

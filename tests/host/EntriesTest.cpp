@@ -5,6 +5,8 @@
 #include <new>
 #include "ReaderFixture.h"
 
+class EntriesTest : public ReaderTest {};
+
 /* The reader makes its records with the nothrow new: this one fails the
  * next nFailRecords of them. */
 static int nFailRecords;
@@ -30,7 +32,7 @@ static std::string Lines(const std::string &head, unsigned n, const std::string 
     return s;
 }
 
-TEST_F(ReaderTest, DirectoryLineIdsAndFolders)
+TEST_F(EntriesTest, DirectoryLineIdsAndFolders)
 {
     ASSERT_EQ(Load("[DstDirs]\r\n12 =a\r\n3x= b\\\r\n=c\r\nname=d\r\n4=\r\n70001=e\r\n5=f=g\r\n[End]\r\n"), 0u);
     EXPECT_EQ(DstDirText(0), "12=a");
@@ -42,7 +44,7 @@ TEST_F(ReaderTest, DirectoryLineIdsAndFolders)
     EXPECT_EQ(DstDirText(6), "5=f=g");
 }
 
-TEST_F(ReaderTest, DirectoryLineWithoutEqualsSignIsLeftOutAndReported)
+TEST_F(EntriesTest, DirectoryLineWithoutEqualsSignIsLeftOutAndReported)
 {
     ASSERT_EQ(Load("[SrcDirs]\r\n1 src\r\n[DstDirs]\r\n2\r\n2=ok\r\n[End]\r\n"), 0u);
     EXPECT_EQ(view.NumSrcDirs(), 0u);
@@ -52,7 +54,7 @@ TEST_F(ReaderTest, DirectoryLineWithoutEqualsSignIsLeftOutAndReported)
                                                    "strchr(lpszLine,'=')!=NULL" }));
 }
 
-TEST_F(ReaderTest, DirectoryTablesHoldAHundredAndReportFromTheHundredth)
+TEST_F(EntriesTest, DirectoryTablesHoldAHundredAndReportFromTheHundredth)
 {
     ASSERT_EQ(Load(Lines("[SrcDirs]\r\n", 99, "1=s") + Lines("[DstDirs]\r\n", 99, "2=d") + "[End]\r\n"), 0u);
     EXPECT_TRUE(Checks().empty());
@@ -68,7 +70,7 @@ TEST_F(ReaderTest, DirectoryTablesHoldAHundredAndReportFromTheHundredth)
     EXPECT_EQ(Checks(), expect);
 }
 
-TEST_F(ReaderTest, ExplicitFileLineFields)
+TEST_F(EntriesTest, ExplicitFileLineFields)
 {
     ASSERT_EQ(Load("[Files]\r\n"
                    "Read me ,1 :read me.txt , 2: README.TXT ,ignored,more\r\n"
@@ -82,7 +84,7 @@ TEST_F(ReaderTest, ExplicitFileLineFields)
     EXPECT_TRUE(Checks().empty());
 }
 
-TEST_F(ReaderTest, FileLinesWithMissingSeparatorsAreReportedAndNeverGuessed)
+TEST_F(EntriesTest, FileLinesWithMissingSeparatorsAreReportedAndNeverGuessed)
 {
     ASSERT_EQ(Load("[Files]\r\n"
                    "NoComma\r\n"
@@ -101,7 +103,7 @@ TEST_F(ReaderTest, FileLinesWithMissingSeparatorsAreReportedAndNeverGuessed)
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "p!=NULL", colon, "q!=NULL", "q!=NULL", colon }));
 }
 
-TEST_F(ReaderTest, EntriesWhoseNamesWereCutAreLeftOut)
+TEST_F(EntriesTest, EntriesWhoseNamesWereCutAreLeftOut)
 {
     const std::string n128(128, 'n'), n127(127, 'k');
     ASSERT_EQ(Load("[SrcDirs]\r\n1=" + n128 + "\r\n"                          /* folder cut */
@@ -119,7 +121,7 @@ TEST_F(ReaderTest, EntriesWhoseNamesWereCutAreLeftOut)
         "q!=NULL", "strlen(lpszPos)<sizeof(szLine)", "strlen(lpszLine)<sizeof(szItemSpec)" }));
 }
 
-TEST_F(ReaderTest, RecordsThatCannotBeMadeAreNeitherStoredNorCounted)
+TEST_F(EntriesTest, RecordsThatCannotBeMadeAreNeitherStoredNorCounted)
 {
     nFailRecords = 4;
     ASSERT_EQ(Load("[SrcDirs]\r\n1=a\r\n[DstDirs]\r\n2=b\r\n[Files]\r\nF,1:a,2:b,\r\n"
@@ -129,7 +131,7 @@ TEST_F(ReaderTest, RecordsThatCannotBeMadeAreNeitherStoredNorCounted)
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "pDir!=NULL", "pDir!=NULL", "pFile!=NULL", "pItem!=NULL" }));
 }
 
-TEST_F(ReaderTest, FileTableHoldsAThousandAndReportsFromTheThousandth)
+TEST_F(EntriesTest, FileTableHoldsAThousandAndReportsFromTheThousandth)
 {
     ASSERT_EQ(Load(Lines("[Files]\r\n", 999, "f,1:f,1:f,") + "[End]\r\n"), 0u);
     EXPECT_TRUE(Checks().empty());
@@ -142,7 +144,7 @@ TEST_F(ReaderTest, FileTableHoldsAThousandAndReportsFromTheThousandth)
     EXPECT_EQ(Checks(), std::vector<std::string>(3, "uNumFiles<MAXFILE"));
 }
 
-TEST_F(ReaderTest, ItemLines)
+TEST_F(EntriesTest, ItemLines)
 {
     ASSERT_EQ(Load("[PM Info]\r\nxSxAPP.EXE,  演示 , one, two \r\nab,\r\nNoComma\r\n[End]\r\n"), 0u);
     ASSERT_EQ(view.NumPMItems(), 3u);
@@ -152,7 +154,7 @@ TEST_F(ReaderTest, ItemLines)
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "p!=NULL" }));
 }
 
-TEST_F(ReaderTest, ItemTableHoldsTwentyAndReportsEachExtraLine)
+TEST_F(EntriesTest, ItemTableHoldsTwentyAndReportsEachExtraLine)
 {
     ASSERT_EQ(Load(Lines("[PM Info]\r\n", 22, "xDxa.exe,A") + "[End]\r\n"), 0u);
     EXPECT_EQ(view.NumPMItems(), 20u);
@@ -161,7 +163,7 @@ TEST_F(ReaderTest, ItemTableHoldsTwentyAndReportsEachExtraLine)
 
 /* ---- wildcard lines ---- */
 
-TEST_F(ReaderTest, WildcardListsTheSourceFolderInPlace)
+TEST_F(EntriesTest, WildcardListsTheSourceFolderInPlace)
 {
     MakeFile("disk1/b.dat");
     MakeFile("disk1/a.txt");
@@ -178,7 +180,7 @@ TEST_F(ReaderTest, WildcardListsTheSourceFolderInPlace)
     EXPECT_TRUE(Checks().empty());
 }
 
-TEST_F(ReaderTest, WildcardFolderFormsAndTheProgramFolderItself)
+TEST_F(EntriesTest, WildcardFolderFormsAndTheProgramFolderItself)
 {
     MakeFile("d2/two.txt");
     MakeFile("d3/three.txt");
@@ -190,7 +192,7 @@ TEST_F(ReaderTest, WildcardFolderFormsAndTheProgramFolderItself)
     EXPECT_EQ(FileText(2), "SETUP.INF|3:SETUP.INF|1:SETUP.INF");
 }
 
-TEST_F(ReaderTest, WildcardIdTextsAreReadLikeNumbersAndKeptForTheEntries)
+TEST_F(EntriesTest, WildcardIdTextsAreReadLikeNumbersAndKeptForTheEntries)
 {
     MakeFile("w/f.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n7=w\r\n[Files]\r\n* 7 - 8 ,\r\n*07-0,\r\n[End]\r\n"), 0u);
@@ -199,7 +201,7 @@ TEST_F(ReaderTest, WildcardIdTextsAreReadLikeNumbersAndKeptForTheEntries)
     EXPECT_EQ(FileText(1), "f.txt|7:f.txt|0:f.txt");
 }
 
-TEST_F(ReaderTest, WildcardProblemsAddNothingAndAreReported)
+TEST_F(EntriesTest, WildcardProblemsAddNothingAndAreReported)
 {
     MakeFile("w/f.txt");
     ASSERT_EQ(Load("[Files]\r\n*1-1,\r\n[SrcDirs]\r\n1=w\r\n2=missing\r\n[Files]\r\n"
@@ -211,7 +213,7 @@ TEST_F(ReaderTest, WildcardProblemsAddNothingAndAreReported)
         "strlen(lpszDstId)<sizeof(szDstId)" }));
 }
 
-TEST_F(ReaderTest, WildcardSourceIdsBeyondSixteenBitsFindNoDirectory)
+TEST_F(EntriesTest, WildcardSourceIdsBeyondSixteenBitsFindNoDirectory)
 {
     /* 65537 and 2^32 + 1 would both wrap to 1; the hyphen ends the id, so
      * "*-1-1," has the empty id 0. */
@@ -221,7 +223,7 @@ TEST_F(ReaderTest, WildcardSourceIdsBeyondSixteenBitsFindNoDirectory)
     EXPECT_EQ(Checks(), std::vector<std::string>(3, "ii!=uNumSrcDirs"));
 }
 
-TEST_F(ReaderTest, WildcardFilesWithCommaOrOverlongNameAreLeftOut)
+TEST_F(EntriesTest, WildcardFilesWithCommaOrOverlongNameAreLeftOut)
 {
     MakeFile("w/a,b.txt");
     MakeFile("w/" + std::string(130, 'n'));
@@ -233,7 +235,7 @@ TEST_F(ReaderTest, WildcardFilesWithCommaOrOverlongNameAreLeftOut)
                                                    "strlen(lpszName)<MAXTEXT" }));
 }
 
-TEST_F(ReaderTest, WildcardGeneratedLineOver255IsLeftOut)
+TEST_F(EntriesTest, WildcardGeneratedLineOver255IsLeftOut)
 {
     /* 3 x 80 + 2 x 11 + 7 = 269 characters. */
     std::string name(80, 'm');
@@ -244,7 +246,7 @@ TEST_F(ReaderTest, WildcardGeneratedLineOver255IsLeftOut)
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "cch>0&&cch<(int)sizeof(szLine)" }));
 }
 
-TEST_F(ReaderTest, WildcardsStopAtTheFileCapacity)
+TEST_F(EntriesTest, WildcardsStopAtTheFileCapacity)
 {
     for (int i = 0; i < 30; i++)
         MakeFile("w/f" + std::to_string(100 + i));
@@ -254,7 +256,7 @@ TEST_F(ReaderTest, WildcardsStopAtTheFileCapacity)
     EXPECT_EQ(Checks(), std::vector<std::string>(10, "uNumFiles<MAXFILE"));
 }
 
-TEST_F(ReaderTest, WildcardFolderEndingInADoubleByteCharacterGetsItsBackslash)
+TEST_F(EntriesTest, WildcardFolderEndingInADoubleByteCharacterGetsItsBackslash)
 {
     /* The folder's last character is 0x81 0x5C; its trail byte is no
      * backslash. On Linux the folder's name is that character in UTF-8. */

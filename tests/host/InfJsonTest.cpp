@@ -4,7 +4,9 @@
 #include "InfJson.h"
 #include "ReaderFixture.h"
 
-TEST(InfJson, TextEscapesQuotesBackslashesAndEveryNonPrintableByte)
+class InfJsonTest : public ReaderTest {};
+
+TEST_F(InfJsonTest, TextEscapesQuotesBackslashesAndEveryNonPrintableByte)
 {
     EXPECT_EQ(JsonText(""), "\"\"");
     EXPECT_EQ(JsonText("a \"b\" C:\\x ~"), "\"a \\\"b\\\" C:\\\\x ~\"");
@@ -13,7 +15,7 @@ TEST(InfJson, TextEscapesQuotesBackslashesAndEveryNonPrintableByte)
     EXPECT_EQ(JsonText("\xd1\xdd\xca\xbe"), "\"\\u00d1\\u00dd\\u00ca\\u00be\"");
 }
 
-TEST_F(ReaderTest, JsonHoldsEveryFieldInOrder)
+TEST_F(InfJsonTest, JsonHoldsEveryFieldInOrder)
 {
     ASSERT_EQ(Load("[App]\r\nAppName=Demo\r\nDefDir=C:\\D\\\r\nSpaceNeeded=12\r\n"
                    "DefPMGroup=F,G\r\nShowSubDirCreateStats=y\r\n"

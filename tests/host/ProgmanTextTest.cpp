@@ -17,7 +17,7 @@ static std::string Command(int nCommand, const char *lpszGroup, const char *lpsz
     return sz;
 }
 
-TEST(ProgmanCommand, EachTemplateTakesItsArgumentsUnchanged)
+TEST(ProgmanText, EachTemplateTakesItsArgumentsUnchanged)
 {
     EXPECT_EQ(Command(PMCMD_CREATEGROUP, "Tools", NULL, NULL), "[CreateGroup(Tools)]");
     EXPECT_EQ(Command(PMCMD_SHOWGROUP, "Tools", NULL, NULL), "[ShowGroup(Tools,1)]");
@@ -36,7 +36,7 @@ TEST(ProgmanCommand, EachTemplateTakesItsArgumentsUnchanged)
               "[CreateGroup(\xB9\xA4\xBE\xDF)]");
 }
 
-TEST(ProgmanCommand, TooLongTextIsRefusedNeverCut)
+TEST(ProgmanText, TooLongTextIsRefusedNeverCut)
 {
     /* "[ShowGroup(" + name + ",1)]" is the name's length + 15 characters. */
     char sz[32];
@@ -60,7 +60,7 @@ TEST(ProgmanCommand, TooLongTextIsRefusedNeverCut)
     EXPECT_STREQ(szCmd, "");
 }
 
-TEST(ProgmanCommand, UnknownCommandOrMissingArgumentIsRefused)
+TEST(ProgmanText, UnknownCommandOrMissingArgumentIsRefused)
 {
     char sz[MAXPMCMD];
     SetupCheckReset();
@@ -90,7 +90,7 @@ static std::string CmdPath(const char *lpszSpec, const char *lpszSrc = "A:\\",
     return sz;
 }
 
-TEST(ItemCommandPath, SecondCharacterSelectsTheBaseFolder)
+TEST(ProgmanText, SecondCharacterSelectsTheBaseFolder)
 {
     EXPECT_EQ(CmdPath("xD:BIN\\TOOL.EXE"), "C:\\TOOLS\\BIN\\TOOL.EXE");
     EXPECT_EQ(CmdPath("xS:README.TXT"), "A:\\README.TXT");
@@ -103,7 +103,7 @@ TEST(ItemCommandPath, SecondCharacterSelectsTheBaseFolder)
     EXPECT_EQ(CmdPath("xS:P.EXE", "A:\\", "A:\\"), CmdPath("xD:P.EXE", "A:\\", "A:\\"));
 }
 
-TEST(ItemCommandPath, ShortSpecificationGivesTheBaseFolderAlone)
+TEST(ProgmanText, ShortSpecificationGivesTheBaseFolderAlone)
 {
     EXPECT_EQ(CmdPath("xS:"), "A:\\");
     EXPECT_EQ(CmdPath("xD:"), "C:\\TOOLS\\");
@@ -120,7 +120,7 @@ TEST(ItemCommandPath, ShortSpecificationGivesTheBaseFolderAlone)
     delete[] lpszSpec;
 }
 
-TEST(ItemCommandPath, LongestPathsGetRoomAndOverlongOnesAreRefused)
+TEST(ProgmanText, LongestPathsGetRoomAndOverlongOnesAreRefused)
 {
     std::string base(MAXTEXT - 2, 'b'), rel(MAXTEXT - 4, 'r');
     base += "\\";

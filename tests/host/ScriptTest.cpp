@@ -6,15 +6,17 @@
 #include <algorithm>
 #include "ReaderFixture.h"
 
+class ScriptTest : public ReaderTest {};
+
 extern int nHostFailAllocs;
 
-TEST_F(ReaderTest, HeadersMatchWithBlanksAroundButOnlyExactly)
+TEST_F(ScriptTest, HeadersMatchWithBlanksAroundButOnlyExactly)
 {
     EXPECT_EQ(Load("  [App]\t\r\nAppName=A\r\n\t[End]  \r\n"), 0u);
     EXPECT_STREQ(view.AppName(), "A");
 }
 
-TEST_F(ReaderTest, HeaderInOtherCaseRejectsButKeepsWhatWasRead)
+TEST_F(ScriptTest, HeaderInOtherCaseRejectsButKeepsWhatWasRead)
 {
     EXPECT_EQ(Load("[App]\r\nAppName=A\r\n[SrcDirs]\r\n1=x\r\n[files]\r\n[End]\r\n"), 3u);
     EXPECT_STREQ(view.AppName(), "A");
@@ -22,23 +24,23 @@ TEST_F(ReaderTest, HeaderInOtherCaseRejectsButKeepsWhatWasRead)
     EXPECT_EQ(view.Section(), SECT_NONE);
 }
 
-TEST_F(ReaderTest, HeaderWithACommentOnItsLineRejects)
+TEST_F(ScriptTest, HeaderWithACommentOnItsLineRejects)
 {
     EXPECT_EQ(Load("[App] ; the app\r\n[End]\r\n"), 3u);
 }
 
-TEST_F(ReaderTest, EntryLineStartingWithABracketIsTakenForAHeader)
+TEST_F(ScriptTest, EntryLineStartingWithABracketIsTakenForAHeader)
 {
     EXPECT_EQ(Load("[Files]\r\n[x],1:a,1:a,\r\n[End]\r\n"), 3u);
 }
 
-TEST_F(ReaderTest, NothingAfterEndIsRead)
+TEST_F(ScriptTest, NothingAfterEndIsRead)
 {
     EXPECT_EQ(Load("[App]\r\nAppName=A\r\n[End]\r\n[Bogus]\r\n[App]\r\nAppName=B\r\n"), 0u);
     EXPECT_STREQ(view.AppName(), "A");
 }
 
-TEST_F(ReaderTest, ScriptWithoutEndIsRejected)
+TEST_F(ScriptTest, ScriptWithoutEndIsRejected)
 {
     EXPECT_EQ(Load("[App]\r\nAppName=A\r\n"), 3u);
     EXPECT_EQ(Load("[App]\r\nAppName=A"), 3u);
@@ -46,12 +48,12 @@ TEST_F(ReaderTest, ScriptWithoutEndIsRejected)
     EXPECT_STREQ(view.AppName(), "A");
 }
 
-TEST_F(ReaderTest, EndWithoutLineBreakIsEnough)
+TEST_F(ScriptTest, EndWithoutLineBreakIsEnough)
 {
     EXPECT_EQ(Load("[App]\r\nAppName=A\r\n[End]"), 0u);
 }
 
-TEST_F(ReaderTest, CommentsEmptyLinesVersionAndPreambleAreIgnored)
+TEST_F(ScriptTest, CommentsEmptyLinesVersionAndPreambleAreIgnored)
 {
     ASSERT_EQ(Load("AppName=Before\r\n; comment\r\n\r\n[Version]\r\nAppName=V\r\n1=x\r\n"
                    "[App]\r\n   ; indented comment\r\nAppName=A;not a comment\r\n"
@@ -63,14 +65,14 @@ TEST_F(ReaderTest, CommentsEmptyLinesVersionAndPreambleAreIgnored)
     EXPECT_STREQ(szDir, "a;b");
 }
 
-TEST_F(ReaderTest, RepeatedSectionsAddToWhatIsThere)
+TEST_F(ScriptTest, RepeatedSectionsAddToWhatIsThere)
 {
     ASSERT_EQ(Load("[DstDirs]\r\n1=a\r\n[App]\r\nAppName=A\r\n[DstDirs]\r\n2=b\r\n[End]\r\n"), 0u);
     EXPECT_EQ(DstDirText(0), "1=a");
     EXPECT_EQ(DstDirText(1), "2=b");
 }
 
-TEST_F(ReaderTest, LineEndsCrLfLfAndMixed)
+TEST_F(ScriptTest, LineEndsCrLfLfAndMixed)
 {
     ASSERT_EQ(Load("[DstDirs]\n1=a\r\n2=b\n\n3=c\r\n[End]\n"), 0u);
     ASSERT_EQ(view.NumDstDirs(), 3u);
@@ -79,14 +81,14 @@ TEST_F(ReaderTest, LineEndsCrLfLfAndMixed)
     EXPECT_EQ(DstDirText(2), "3=c");
 }
 
-TEST_F(ReaderTest, LoneCrSwallowsTheNextCharacter)
+TEST_F(ScriptTest, LoneCrSwallowsTheNextCharacter)
 {
     ASSERT_EQ(Load("[DstDirs]\r\n1=a\r22=b\r\n[End]\r\n"), 0u);
     EXPECT_EQ(DstDirText(0), "1=a");
     EXPECT_EQ(DstDirText(1), "2=b");
 }
 
-TEST_F(ReaderTest, CrAtTheVeryEndReadsNothingBeyondTheText)
+TEST_F(ScriptTest, CrAtTheVeryEndReadsNothingBeyondTheText)
 {
     EXPECT_EQ(Load("[End]\r"), 0u);
     CSetupInf other;
@@ -94,7 +96,7 @@ TEST_F(ReaderTest, CrAtTheVeryEndReadsNothingBeyondTheText)
     EXPECT_FALSE(other.Parse(szText, NULL));
 }
 
-TEST_F(ReaderTest, LongLinesAreCutAt255AndReported)
+TEST_F(ScriptTest, LongLinesAreCutAt255AndReported)
 {
     std::string folder255(253, 'd');                     /* "1=" + 253 = 255 characters */
     ASSERT_EQ(Load("[DstDirs]\r\n1=" + folder255 + "\r\n[End]\r\n"), 0u);
@@ -115,7 +117,7 @@ TEST_F(ReaderTest, LongLinesAreCutAt255AndReported)
     EXPECT_EQ(checks[1], "strlen(lpszValue)<sizeof(szAppName)");
 }
 
-TEST_F(ReaderTest, ScriptSizeLimitIs20479Bytes)
+TEST_F(ScriptTest, ScriptSizeLimitIs20479Bytes)
 {
     /* Comment lines fill the script so that its last line, [End], ends at
      * byte 20479; the key just before it proves the end was read. */
@@ -139,7 +141,7 @@ TEST_F(ReaderTest, ScriptSizeLimitIs20479Bytes)
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "cbRead<MAXSCRIPT" }));
 }
 
-TEST_F(ReaderTest, ResultCodesForMissingFileFolderAndMemory)
+TEST_F(ScriptTest, ResultCodesForMissingFileFolderAndMemory)
 {
     EXPECT_EQ(inf.Load(Path("NOSUCH.INF").c_str(), NULL), 2u);
     MakeDir("ADIR");
@@ -151,7 +153,7 @@ TEST_F(ReaderTest, ResultCodesForMissingFileFolderAndMemory)
     EXPECT_EQ(view.Section(), SECT_NONE);
 }
 
-TEST_F(ReaderTest, ParseOnAFinishedDatabaseReadsNothing)
+TEST_F(ScriptTest, ParseOnAFinishedDatabaseReadsNothing)
 {
     ASSERT_EQ(Load("[End]\r\n"), 0u);
     char szText[] = "[App]\r\nAppName=late\r\n[Bogus]\r\n";
@@ -159,7 +161,7 @@ TEST_F(ReaderTest, ParseOnAFinishedDatabaseReadsNothing)
     EXPECT_STREQ(view.AppName(), "");
 }
 
-TEST_F(ReaderTest, EmbeddedNulEndsTheText)
+TEST_F(ScriptTest, EmbeddedNulEndsTheText)
 {
     std::string text("[End]\r\n\0[Bogus]\r\n", 17);
     EXPECT_EQ(Load(text), 0u);
@@ -170,7 +172,7 @@ TEST_F(ReaderTest, EmbeddedNulEndsTheText)
 
 /* ---- [App] keys ---- */
 
-TEST_F(ReaderTest, AppKeysAreExactAndValuesKeepTheirBlanks)
+TEST_F(ScriptTest, AppKeysAreExactAndValuesKeepTheirBlanks)
 {
     ASSERT_EQ(Load("[App]\r\nAppName= 演示程序 \r\nAppName =Ignored\r\nappname=Ignored\r\n"
                    "DefDir=C:\\APPS\\DEMO\\\r\nUnknown=1\r\n[End]\r\n"), 0u);
@@ -185,7 +187,7 @@ TEST_F(ReaderTest, AppKeysAreExactAndValuesKeepTheirBlanks)
     EXPECT_STREQ(CSetupInfView(other).AppName(), "a=b");
 }
 
-TEST_F(ReaderTest, SpaceNeededValues)
+TEST_F(ScriptTest, SpaceNeededValues)
 {
     const struct { const char *value; unsigned k; } cases[] = {
         { "1500", 1500 }, { "1500K", 1500 }, { " 1500", 0 }, { "70000", 4464 }, { "", 0 }, { "K", 0 },
@@ -200,7 +202,7 @@ TEST_F(ReaderTest, SpaceNeededValues)
     }
 }
 
-TEST_F(ReaderTest, YesFlagsTakeOnlyAFirstYOrLowerY)
+TEST_F(ScriptTest, YesFlagsTakeOnlyAFirstYOrLowerY)
 {
     const struct { const char *value; BOOL on; } cases[] = {
         { "Yes", 1 }, { "yes", 1 }, { "Y", 1 }, { "y", 1 }, { "No", 0 }, { "", 0 },
@@ -222,7 +224,7 @@ TEST_F(ReaderTest, YesFlagsTakeOnlyAFirstYOrLowerY)
     EXPECT_FALSE(absent.GetInstallToHD());
 }
 
-TEST_F(ReaderTest, KeyGivenTwiceKeepsTheLaterValue)
+TEST_F(ScriptTest, KeyGivenTwiceKeepsTheLaterValue)
 {
     ASSERT_EQ(Load("[App]\r\nAppName=One\r\nInstallToHD=Yes\r\nDefPMGroup=a,B\r\n"
                    "AppName=Two\r\nInstallToHD=No\r\nDefPMGroup=OnlyName\r\n[End]\r\n"), 0u);
@@ -234,7 +236,7 @@ TEST_F(ReaderTest, KeyGivenTwiceKeepsTheLaterValue)
     EXPECT_TRUE(Checks().empty());
 }
 
-TEST_F(ReaderTest, KeyLineWithoutEqualsSignIsReportedAndIgnored)
+TEST_F(ScriptTest, KeyLineWithoutEqualsSignIsReportedAndIgnored)
 {
     ASSERT_EQ(Load("[App]\r\nAppName\r\nInstallToHD=Y\r\n[End]\r\n"), 0u);
     EXPECT_STREQ(view.AppName(), "");
@@ -242,7 +244,7 @@ TEST_F(ReaderTest, KeyLineWithoutEqualsSignIsReportedAndIgnored)
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "p!=NULL" }));
 }
 
-TEST_F(ReaderTest, TextsAreCutBeforeADoubleByteCharacterThatDoesNotFit)
+TEST_F(ScriptTest, TextsAreCutBeforeADoubleByteCharacterThatDoesNotFit)
 {
     /* 126 letters and "演示": the 127th byte is a lead byte, which would
      * otherwise stand alone at the end of the title. */
@@ -251,7 +253,7 @@ TEST_F(ReaderTest, TextsAreCutBeforeADoubleByteCharacterThatDoesNotFit)
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "strlen(lpszValue)<sizeof(szAppName)" }));
 }
 
-TEST_F(ReaderTest, OverlongTextsAreCutTo127AndReportedEach)
+TEST_F(ScriptTest, OverlongTextsAreCutTo127AndReportedEach)
 {
     std::string long150(150, 'g');
     ASSERT_EQ(Load("[App]\r\nDefDir=" + long150 + "\r\nDefPMGroup=" + long150 + "," + long150 +
