@@ -182,7 +182,7 @@ TEST_F(CopyStep, ADestinationTooLongForTheLabelStillCopies)
     EXPECT_EQ(ReadWholeFile(dest + "A"), "a");
 }
 
-TEST(CopyOneFile, AnotherNameOfTheSameFileIsLeftWhole)
+TEST_F(CopyStep, AnotherNameOfTheSameFileIsLeftWhole)
 {
     std::string dir = "D:\\same" + std::to_string(GetCurrentProcessId()) + "\\", alias = "S" + dir.substr(1);
     SetupRun(dir).WriteFile("LongFileName.txt", "keep");

@@ -272,16 +272,16 @@ TEST_F(DestDir, DefaultAtADriveRootListsTheRootAndInstallsThere)
     DeleteFileA("C:\\README.TXT");
 }
 
-TEST(DestDirWithoutDrive, DefaultWithoutADriveGoesOnTheProgramsDrive)
+TEST_F(DestDir, DefaultWithoutADriveGoesOnTheProgramsDrive)
 {
     /* Started from R:, so the folder the dialog makes lies on R:. */
-    SetupRun run("R:\\nodrive\\");
+    SetupRun fromR("R:\\nodrive\\");
     CreateDirectoryA("R:\\apps", NULL);
-    run.WriteScript(Script("\\APPS\\NODRIVE\\", 0));
-    run.WriteFile("README.TXT", "readme\r\n");
-    ASSERT_TRUE(run.Start());
-    ASSERT_NE(run.AcceptWelcome(kApp), (HWND)NULL);
-    HWND hDlg = run.WaitDestDialog();
+    fromR.WriteScript(Script("\\APPS\\NODRIVE\\", 0));
+    fromR.WriteFile("README.TXT", "readme\r\n");
+    ASSERT_TRUE(fromR.Start());
+    ASSERT_NE(fromR.AcceptWelcome(kApp), (HWND)NULL);
+    HWND hDlg = fromR.WaitDestDialog();
     ASSERT_NE(hDlg, (HWND)NULL);
     EXPECT_EQ(Field(hDlg), "r:\\apps\\nodrive");
     for (std::string drive : { "d", "r" }) {   /* on another drive too, then back */
@@ -290,7 +290,7 @@ TEST(DestDirWithoutDrive, DefaultWithoutADriveGoesOnTheProgramsDrive)
     }
     PressButton(hDlg, IDOK);
     DWORD dwExit = 1;
-    EXPECT_EQ(run.FinalMessage(20000, &dwExit), Gbk(L"软件安装成功!"));
+    EXPECT_EQ(fromR.FinalMessage(20000, &dwExit), Gbk(L"软件安装成功!"));
     EXPECT_EQ(dwExit, 0u);
     EXPECT_TRUE(FileExists("R:\\apps\\nodrive\\README.TXT"));
 }

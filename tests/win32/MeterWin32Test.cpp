@@ -216,7 +216,7 @@ TEST_F(Meter, ResizingRepaintsTheWholeControl)
     EXPECT_EQ(got.At(49, 39), BLUE);
 }
 
-TEST(MeterText, ZeroWidthIsAFailedCheck)
+TEST_F(Meter, ZeroWidthIsAFailedCheck)
 {
     SetupCheckReset();
     HDC hdc = GetDC(NULL);

@@ -1,11 +1,12 @@
 /*
  * ResourcesWin32Test.cpp - the resources of SETUP.EXE as the program reads
  * them under Wine with code page 936: the fifteen strings byte for byte,
- * the four dialog templates field by field, and every resource in
- * language 1028.
+ * the four dialog templates field by field, every resource in language
+ * 1028, and the shipped file's headers.
  */
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "meter.h"
@@ -185,6 +186,74 @@ static void ExpectItems(const Template &t, const std::vector<Item> &want, int nD
         EXPECT_EQ(g.cx, w.cx) << "dialog " << nDialog << " item " << i;
         EXPECT_EQ(g.cy, w.cy) << "dialog " << nDialog << " item " << i;
     }
+}
+
+TEST_F(SetupExe, AnsiCodePageIs936)
+{
+    EXPECT_EQ(GetACP(), 936u) << "Wine must run with LANG=zh_CN.UTF-8";
+}
+
+TEST_F(SetupExe, SetupExeStringsLoadAsGbk)
+{
+    std::string exe = TestProgramFolder() + "SETUP.EXE";
+    HMODULE h = LoadLibraryExA(exe.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(h, (HMODULE)NULL) << exe;
+    char sz[200];
+    memset(sz, 0xA5, sizeof(sz));
+    int cch = LoadStringA(h, STR_SUCCESS, sz, sizeof(sz));
+    EXPECT_EQ(std::string(sz, cch), "\xc8\xed\xbc\xfe\xb0\xb2\xd7\xb0\xb3\xc9\xb9\xa6\x21");
+    FreeLibrary(h);
+}
+
+/* The file offset of an RVA of a PE image read as a file, or 0. */
+static size_t RvaToOffset(const std::string &img, const IMAGE_NT_HEADERS32 *pNt, DWORD rva)
+{
+    const IMAGE_SECTION_HEADER *pSec = (const IMAGE_SECTION_HEADER *)((const BYTE *)&pNt->OptionalHeader +
+                                                                      pNt->FileHeader.SizeOfOptionalHeader);
+    for (WORD i = 0; i < pNt->FileHeader.NumberOfSections; i++, pSec++) {
+        DWORD cb = std::max(pSec->Misc.VirtualSize, pSec->SizeOfRawData);
+        if (rva >= pSec->VirtualAddress && rva - pSec->VirtualAddress < cb) {
+            size_t off = rva - pSec->VirtualAddress + pSec->PointerToRawData;
+            return off < img.size() ? off : 0;
+        }
+    }
+    return 0;
+}
+
+/* The shipped SETUP.EXE is the i686 one, also when these tests run as a
+ * 64-bit build, so it is read as a file rather than loaded. */
+TEST_F(SetupExe, SetupExeIsA32BitGuiProgramWithoutRuntimeDlls)
+{
+    std::string exe = "Z:" SETUP_SHIPPED_EXE;
+    std::replace(exe.begin(), exe.end(), '/', '\\');
+    std::string img = ReadWholeFile(exe);
+    ASSERT_GT(img.size(), 0x400u) << exe;
+    const IMAGE_DOS_HEADER *pDos = (const IMAGE_DOS_HEADER *)img.data();
+    ASSERT_EQ(pDos->e_magic, IMAGE_DOS_SIGNATURE);
+    ASSERT_LT((size_t)pDos->e_lfanew + sizeof(IMAGE_NT_HEADERS32), img.size());
+    const IMAGE_NT_HEADERS32 *pNt = (const IMAGE_NT_HEADERS32 *)(img.data() + pDos->e_lfanew);
+    ASSERT_EQ(pNt->Signature, IMAGE_NT_SIGNATURE);
+    EXPECT_EQ(pNt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+    ASSERT_EQ(pNt->OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+    EXPECT_EQ(pNt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    EXPECT_NE(pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress, 0u);
+    size_t offImports = RvaToOffset(img, pNt, pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    ASSERT_NE(offImports, 0u);
+    std::vector<std::string> dlls;
+    for (size_t off = offImports; off + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= img.size(); off += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        const IMAGE_IMPORT_DESCRIPTOR *p = (const IMAGE_IMPORT_DESCRIPTOR *)(img.data() + off);
+        if (!p->Name)
+            break;
+        size_t offName = RvaToOffset(img, pNt, p->Name);
+        ASSERT_NE(offName, 0u);
+        std::string name = img.c_str() + offName;
+        std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+        dlls.push_back(name);
+    }
+    for (const std::string &name : dlls)
+        EXPECT_TRUE(name.find("libstdc++") == std::string::npos && name.find("libgcc") == std::string::npos &&
+                    name.find("libwinpthread") == std::string::npos) << name;
+    EXPECT_NE(std::find(dlls.begin(), dlls.end(), "user32.dll"), dlls.end());
 }
 
 class Dialogs : public SetupExe {

@@ -1,10 +1,11 @@
 /*
- * InfCheck.cpp - the script checker. The script is read once, by the
- * program's own reader; a line observer notes, for every line, its number,
- * its section, the checks the reader reported while acting on it and the
- * table counts before it, so each record and each check can be traced back
- * to its line. The checks the reader cannot make alone then run on the
- * filled database and on the distribution folder beside the script.
+ * InfCheck.cpp - the script checker, and the findings of the reading. The
+ * script is read once, by the program's own reader; a line observer notes,
+ * for every line, its number, its section, the checks the reader reported
+ * while acting on it and the table counts before it, so each record and
+ * each check can be traced back to its line. The checks the reader cannot
+ * make alone then run on the filled database, and on the distribution
+ * folder beside the script (InfDisk.cpp).
  */
 #include <ctype.h>
 #include <stdio.h>
@@ -13,39 +14,9 @@
 #include <algorithm>
 #include <map>
 #include "InfCheck.h"
+#include "InfCheckState.h"
 #include "SetupinfOs.h"
 #include "SetupinfView.h"
-
-typedef struct tagSCRIPTLINE {
-    UINT uLine;
-    int  nSection;              /* section the line was read in */
-    std::string strText;        /* trimmed, as the reader saw it */
-    UINT uFirstSrc, uFirstDst, uFirstFile, uFirstItem;   /* counts before it */
-    std::vector<std::string> checks;                     /* reader checks it fired */
-    unsigned uLostChecks;       /* fired beyond what the check log keeps */
-} SCRIPTLINE;
-
-/* Entries of one folder of the distribution, listed once. */
-typedef struct tagDIRLIST {
-    BOOL bListed;
-    std::vector<std::string> names;
-    std::vector<BOOL> dirs;
-    std::vector<unsigned long long> sizes;
-} DIRLIST;
-
-typedef struct tagCHECKSTATE {
-    const CSetupInf *pInf;
-    std::vector<SCRIPTLINE> lines;
-    std::vector<std::string> loadChecks;    /* fired before the first line */
-    std::string strBase;                    /* distribution folder, a prefix */
-    std::map<std::string, DIRLIST> listings;
-    std::vector<FINDING> findings;
-    /* The line that made each record. */
-    std::vector<UINT> srcLine, dstLine, fileLine, itemLine;
-    std::vector<BOOL> fileWild;
-    std::map<std::string, UINT> keyLines;   /* last line of each known key */
-    UINT uAppLine, uEndLine;
-} CHECKSTATE;
 
 static const char *const aKeys[] = {
     "AppName", "DefDir", "SpaceNeeded", "DefPMGroup", "ShowSubDirCreateStats", "InstallToHD",
@@ -55,7 +26,7 @@ static const char *const aHeaderNames[] = {
     "[End]", "[App]", "[Version]", "[SrcDirs]", "[DstDirs]", "[Files]", "[PM Info]",
 };
 
-static void Add(CHECKSTATE *pState, UINT uLine, int nSeverity, const std::string &strText)
+void Add(CHECKSTATE *pState, UINT uLine, int nSeverity, const std::string &strText)
 {
     FINDING finding;
     finding.uLine = uLine;
@@ -64,132 +35,9 @@ static void Add(CHECKSTATE *pState, UINT uLine, int nSeverity, const std::string
     pState->findings.push_back(finding);
 }
 
-static std::string Quote(const std::string &s)
+std::string Quote(const std::string &s)
 {
     return "'" + s + "'";
-}
-
-/* ---- names and paths --------------------------------------------------- */
-
-/* Names compared as Windows compares file names in code page 936: ASCII
- * letters in either case, double-byte characters byte for byte. */
-static BOOL SameName(const std::string &a, const std::string &b)
-{
-    if (a.size() != b.size())
-        return FALSE;
-    for (size_t i = 0; i < a.size(); i++) {
-        if (OsIsLeadByte(a[i]) && i + 1 < a.size()) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1])
-                return FALSE;
-            i++;
-        } else if (tolower((unsigned char)a[i]) != tolower((unsigned char)b[i])) {
-            return FALSE;
-        }
-    }
-    return TRUE;
-}
-
-/* The folder names of a relative path, split at backslashes (and slashes),
- * empty parts and "." left out. A trail byte is never taken for one. */
-static std::vector<std::string> PathParts(const std::string &path)
-{
-    std::vector<std::string> parts;
-    std::string part;
-    for (size_t i = 0; i < path.size(); i++) {
-        if (OsIsLeadByte(path[i]) && i + 1 < path.size()) {
-            part += path.substr(i, 2);
-            i++;
-        } else if (path[i] == '\\' || path[i] == '/') {
-            if (!part.empty() && part != ".")
-                parts.push_back(part);
-            part.clear();
-        } else {
-            part += path[i];
-        }
-    }
-    if (!part.empty() && part != ".")
-        parts.push_back(part);
-    return parts;
-}
-
-/* The first n parts joined with backslashes. */
-static std::string JoinParts(const std::vector<std::string> &parts, size_t n)
-{
-    std::string s;
-    for (size_t i = 0; i < n && i < parts.size(); i++)
-        s += (i ? "\\" : "") + parts[i];
-    return s;
-}
-
-/* A relative path written one way, for comparing and for messages. */
-static std::string NormalPath(const std::string &path)
-{
-    std::vector<std::string> parts = PathParts(path);
-    return JoinParts(parts, parts.size());
-}
-
-static const DIRLIST &ListFolder(CHECKSTATE *pState, const std::string &folder)
-{
-    DIRLIST &list = pState->listings[folder];
-    if (list.bListed)
-        return list;
-    list.bListed = TRUE;
-    OSFIND find;
-    memset(&find, 0, sizeof(find));
-    if (!OsFindFirst((folder + "*.*").c_str(), &find))
-        return list;
-    do {
-        list.names.push_back(find.szName);
-        list.dirs.push_back((find.dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-        list.sizes.push_back(find.cbSize);
-    } while (OsFindNext(&find));
-    OsFindClose(&find);
-    return list;
-}
-
-/* Looks up a file by its path relative to the distribution folder, folder
- * by folder, as Windows would (letter case ignored). On success
- * *pstrFound is the path to open and *pcbSize, when given, the file's
- * size. */
-static BOOL FindOnDisk(CHECKSTATE *pState, const std::string &relPath, std::string *pstrFound,
-                       unsigned long long *pcbSize = NULL)
-{
-    std::vector<std::string> parts = PathParts(relPath);
-    if (parts.empty())
-        return FALSE;
-    std::string folder = pState->strBase;
-    for (size_t i = 0; i < parts.size(); i++) {
-        BOOL bWantDir = i + 1 < parts.size();
-        const DIRLIST &list = ListFolder(pState, folder);
-        size_t j;
-        for (j = 0; j < list.names.size(); j++)
-            if (list.dirs[j] == bWantDir && SameName(list.names[j], parts[i]))
-                break;
-        if (j == list.names.size())
-            return FALSE;
-        folder += list.names[j] + (bWantDir ? "/" : "");
-        if (pcbSize)
-            *pcbSize = list.sizes[j];
-    }
-    *pstrFound = folder;
-    return TRUE;
-}
-
-/* The size a file of cbFile bytes has once copied: the expanded size of a
- * compressed (SZDD) file, the file's own size otherwise. */
-static BOOL ExpandedSize(const std::string &path, unsigned long long cbFile, unsigned long long *pcb)
-{
-    static const unsigned char abMagic[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };
-    unsigned char abHeader[14];
-    UINT cbHeader = 0;
-    if (!OsReadFile(path.c_str(), (LPSTR)abHeader, sizeof(abHeader), &cbHeader))
-        return FALSE;
-    if (cbHeader == sizeof(abHeader) && memcmp(abHeader, abMagic, sizeof(abMagic)) == 0)
-        *pcb = abHeader[10] | (abHeader[11] << 8) | (abHeader[12] << 16) |
-               ((unsigned long long)abHeader[13] << 24);
-    else
-        *pcb = cbFile;
-    return TRUE;
 }
 
 /* ---- reading with the observer ------------------------------------------ */
@@ -526,14 +374,14 @@ static void CheckKeyLine(CHECKSTATE *pState, const SCRIPTLINE &line)
             "(write DefPMGroup={first},{group name})");
 }
 
-static UINT KeyLine(const CHECKSTATE *pState, const char *lpszKey)
+UINT KeyLine(const CHECKSTATE *pState, const char *lpszKey)
 {
     std::map<std::string, UINT>::const_iterator it = pState->keyLines.find(lpszKey);
     return it == pState->keyLines.end() ? 0 : it->second;
 }
 
 /* A finding about a key that is missing goes to the [App] header. */
-static UINT AppAnchor(const CHECKSTATE *pState)
+UINT AppAnchor(const CHECKSTATE *pState)
 {
     return pState->uAppLine ? pState->uAppLine : pState->uEndLine;
 }
@@ -561,9 +409,9 @@ static void CheckAppSettings(CHECKSTATE *pState)
     }
 }
 
-/* ---- directories, files and items --------------------------------------- */
+/* ---- directories and items ---------------------------------------------- */
 
-static std::string DirText(const DIRENTRY *pDir)
+std::string DirText(const DIRENTRY *pDir)
 {
     char szDir[MAXTEXT];
     pDir->GetDir(szDir);
@@ -603,48 +451,6 @@ static void CheckDstDirOrder(CHECKSTATE *pState)
     }
 }
 
-static std::string SourcePath(const DIRENTRY *pDir, LPCSTR lpszName)
-{
-    return DirText(pDir) + "\\" + lpszName;
-}
-
-/* Ids without a directory, source files missing from the distribution and
- * the space the files take once copied. */
-static void CheckFiles(CHECKSTATE *pState, unsigned long long *pcbTotal)
-{
-    CSetupInfView view(*pState->pInf);
-    *pcbTotal = 0;
-    for (UINT i = 0; i < view.NumFiles(); i++) {
-        const FILEENTRY *pFile = view.File(i);
-        char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
-        pFile->GetNames(szDisplay, szSrc, szDst);
-        const DIRENTRY *pSrcDir = pState->pInf->FindSrcDir(pFile->GetSrcDirId());
-        if (!pState->fileWild[i]) {
-            if (!pSrcDir)
-                Add(pState, pState->fileLine[i], SEV_ERROR,
-                    "source directory " + std::to_string(pFile->GetSrcDirId()) +
-                    " is not defined in [SrcDirs]");
-            if (!pState->pInf->FindDstDir(pFile->GetDstDirId()))
-                Add(pState, pState->fileLine[i], SEV_ERROR,
-                    "destination directory " + std::to_string(pFile->GetDstDirId()) +
-                    " is not defined in [DstDirs]");
-        }
-        if (!pSrcDir || szSrc[0] == '\0')
-            continue;
-        std::string found;
-        unsigned long long cbFile = 0;
-        if (!FindOnDisk(pState, SourcePath(pSrcDir, szSrc), &found, &cbFile)) {
-            Add(pState, pState->fileLine[i], SEV_ERROR,
-                "source file " + Quote(NormalPath(SourcePath(pSrcDir, szSrc))) +
-                " is not on the distribution");
-            continue;
-        }
-        unsigned long long cb = 0;
-        if (ExpandedSize(found, cbFile, &cb))
-            *pcbTotal += cb;
-    }
-}
-
 /* The destination id of a wildcard line is checked on the line itself, so
  * that an empty folder does not hide a wrong id. */
 static void CheckWildcardDestinations(CHECKSTATE *pState)
@@ -661,69 +467,6 @@ static void CheckWildcardDestinations(CHECKSTATE *pState)
         if (!pState->pInf->FindDstDir(wId))
             Add(pState, line.uLine, SEV_ERROR,
                 "destination directory " + std::to_string(wId) + " is not defined in [DstDirs]");
-    }
-}
-
-static void CheckSpaceNeeded(CHECKSTATE *pState, unsigned long long cbTotal)
-{
-    CSetupInfView view(*pState->pInf);
-    unsigned long long cKNeeded = (cbTotal + 1023) / 1024;
-    if (!view.InstallToHD() || view.SpaceNeeded() >= cKNeeded)
-        return;
-    UINT uLine = KeyLine(pState, "SpaceNeeded");
-    Add(pState, uLine ? uLine : AppAnchor(pState), SEV_WARNING,
-        "SpaceNeeded is " + std::to_string(view.SpaceNeeded()) + "K but the files to copy take " +
-        std::to_string(cKNeeded) + "K once expanded");
-}
-
-/* Is the path, relative to the destination folder, one of the files that
- * the copy step writes? */
-static BOOL IsInstalled(CHECKSTATE *pState, const std::string &relPath)
-{
-    CSetupInfView view(*pState->pInf);
-    std::string want = NormalPath(relPath);
-    for (UINT i = 0; i < view.NumFiles(); i++) {
-        const FILEENTRY *pFile = view.File(i);
-        const DIRENTRY *pDstDir = pState->pInf->FindDstDir(pFile->GetDstDirId());
-        char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
-        pFile->GetNames(szDisplay, szSrc, szDst);
-        if (!pDstDir)
-            continue;
-        if (SameName(NormalPath(SourcePath(pDstDir, szDst)), want))
-            return TRUE;
-    }
-    return FALSE;
-}
-
-static void CheckItems(CHECKSTATE *pState)
-{
-    CSetupInfView view(*pState->pInf);
-    for (UINT i = 0; i < view.NumPMItems(); i++) {
-        char szDescription[MAXTEXT], szSpec[MAXTEXT];
-        view.PMItem(i)->GetItem(szDescription, szSpec);
-        UINT uLine = pState->itemLine[i];
-        if (strlen(szSpec) < 3) {
-            Add(pState, uLine, SEV_WARNING,
-                "item specification " + Quote(szSpec) +
-                " is shorter than three characters; it names no program");
-            continue;
-        }
-        std::string program = szSpec + 3;
-        if (program.empty())
-            continue;
-        /* A command line may carry arguments after the program. */
-        std::string bare = program.substr(0, program.find(' '));
-        BOOL bSource = szSpec[1] == 'S' || szSpec[1] == 's';
-        std::string found;
-        if (bSource || !view.InstallToHD()) {
-            if (!FindOnDisk(pState, program, &found) && !FindOnDisk(pState, bare, &found))
-                Add(pState, uLine, SEV_WARNING,
-                    "program " + Quote(program) + " of this item is not on the distribution" +
-                    (bSource ? "" : " (InstallToHD is not set, so it is run from there)"));
-        } else if (!IsInstalled(pState, program) && !IsInstalled(pState, bare)) {
-            Add(pState, uLine, SEV_WARNING,
-                "program " + Quote(program) + " of this item is not among the files to be installed");
-        }
     }
 }
 
@@ -820,13 +563,10 @@ std::vector<FINDING> CheckScript(CSetupInf &inf, LPCSTR lpszPath, UINT *puResult
     if (*puResult == LOAD_REJECTED) {
         ReportRejection(&state, text, lineOf);
     } else {
-        unsigned long long cbTotal = 0;
         CheckAppSettings(&state);
         CheckDstDirOrder(&state);
-        CheckFiles(&state, &cbTotal);
         CheckWildcardDestinations(&state);
-        CheckItems(&state);
-        CheckSpaceNeeded(&state, cbTotal);
+        CheckOnDisk(&state);
     }
     return SortAndMerge(state.findings);
 }
