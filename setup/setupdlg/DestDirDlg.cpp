@@ -254,9 +254,8 @@ static BOOL OnDestCommand(HWND hDlg, WPARAM wParam)
     return FALSE;
 }
 
-INT_PTR CALLBACK DestDirDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK DestDirDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    (void)lParam;
     switch (message) {
     case WM_INITDIALOG:
         OnDestInit(hDlg);

@@ -54,24 +54,29 @@ static void OnProgressCancel(HWND hDlg)
         EnableWindow(GetDlgItem(hDlg, IDCANCEL), FALSE);
 }
 
-INT_PTR CALLBACK ProgressDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
+/* OK (Enter) and Cancel (Esc, the close box) both ask to stop. */
+static INT_PTR OnProgressCommand(HWND hDlg, WPARAM wParam)
 {
-    (void)lParam;
+    if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+        return FALSE;
+    OnProgressCancel(hDlg);
+    return TRUE;
+}
+
+INT_PTR CALLBACK ProgressDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
+{
     switch (message) {
-    case WM_INITDIALOG:
-        LayoutProgressDlg(hDlg);
-        return TRUE;
+    case WM_PAINT:
+        return PaintDialogPicture(hDlg, IDC_STATUSPIC, hbmStatus);
     case WM_SHOWWINDOW:
         if (wParam)
             ResetProgressDlg(hDlg);
         return FALSE;
-    case WM_PAINT:
-        return PaintDialogPicture(hDlg, IDC_STATUSPIC, hbmStatus);
-    case WM_COMMAND:
-        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
-            return FALSE;
-        OnProgressCancel(hDlg);
+    case WM_INITDIALOG:
+        LayoutProgressDlg(hDlg);
         return TRUE;
+    case WM_COMMAND:
+        return OnProgressCommand(hDlg, wParam);
     }
     return FALSE;
 }

@@ -31,9 +31,8 @@ static void OnWelcomeCommand(HWND hDlg, WPARAM wParam)
     EndDialog(hDlg, wParam);
 }
 
-INT_PTR CALLBACK WelcomeDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK WelcomeDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    (void)lParam;
     switch (message) {
     case WM_INITDIALOG:
         LayoutWelcomeDlg(hDlg);

@@ -414,24 +414,26 @@ static DIRENTRY *NewDirEntry(LPSTR lpszLine, BOOL bLineCut)
     return pDir;
 }
 
-void CSetupInf::AddSrcDir(LPSTR lpszLine, BOOL bLineCut)
+/* Appends a directory line to one of the two tables while it has room;
+ * the full table is the check lpszCheck names. */
+static void AddDirTo(DIRENTRY **ppTable, UINT *puNum, LPSTR lpszLine, BOOL bLineCut, LPCSTR lpszCheck)
 {
-    if (uNumSrcDirs < MAXDIR) {
+    if (*puNum < MAXDIR) {
         DIRENTRY *pDir = NewDirEntry(lpszLine, bLineCut);
         if (pDir)
-            pSrcDirs[uNumSrcDirs++] = pDir;
+            ppTable[(*puNum)++] = pDir;
     }
-    SETUP_CHECK(uNumSrcDirs < MAXDIR, "uNumSrcDirs<MAXDIR");
+    SETUP_CHECK(*puNum < MAXDIR, lpszCheck);
+}
+
+void CSetupInf::AddSrcDir(LPSTR lpszLine, BOOL bLineCut)
+{
+    AddDirTo(pSrcDirs, &uNumSrcDirs, lpszLine, bLineCut, "uNumSrcDirs<MAXDIR");
 }
 
 void CSetupInf::AddDstDir(LPSTR lpszLine, BOOL bLineCut)
 {
-    if (uNumDstDirs < MAXDIR) {
-        DIRENTRY *pDir = NewDirEntry(lpszLine, bLineCut);
-        if (pDir)
-            pDstDirs[uNumDstDirs++] = pDir;
-    }
-    SETUP_CHECK(uNumDstDirs < MAXDIR, "uNumDstDirs<MAXDIR");
+    AddDirTo(pDstDirs, &uNumDstDirs, lpszLine, bLineCut, "uNumDstDirs<MAXDIR");
 }
 
 /* A name cut to fit would copy another file, or install one under a wrong
