@@ -65,3 +65,4 @@ add_executable(bmpgen ${CMAKE_SOURCE_DIR}/tools/bmpgen/bmpgen.cpp)
 target_compile_options(bmpgen PRIVATE ${SETUP_WARNINGS})
 add_test(NAME host.bitmaps_match_generator
   COMMAND bmpgen --compare ${CMAKE_SOURCE_DIR}/setup/resources)
+include(${CMAKE_SOURCE_DIR}/tools/setupdist/setupdist.cmake)

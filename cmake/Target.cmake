@@ -29,8 +29,10 @@ target_compile_options(setupinf-check PRIVATE ${SETUP_WARNINGS})
 target_link_libraries(setupinf-check setupwin)
 target_link_options(setupinf-check PRIVATE ${STATIC_RUNTIME})
 
-# The demo distribution in build/win/demo: SETUP.EXE, demo/ and the demo
-# application, the files a publisher ships compressed made by mscompress.
+include(${CMAKE_SOURCE_DIR}/tools/setupdist/setupdist.cmake)
+
+# The demo distribution in build/win/demo, made by setupdist from demo/
+# and the demo application.
 add_executable(demoapp WIN32 ${CMAKE_SOURCE_DIR}/tools/demoapp/DemoApp.cpp)
 set_target_properties(demoapp PROPERTIES OUTPUT_NAME DEMO SUFFIX .EXE)
 target_compile_options(demoapp PRIVATE ${SETUP_WARNINGS})
@@ -39,8 +41,9 @@ file(GLOB_RECURSE DEMO_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/demo/*)
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/demo/SETUP.EXE
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-demo.sh ${CMAKE_BINARY_DIR}/demo
-          $<TARGET_FILE:setup> $<TARGET_FILE:demoapp>
+          $<TARGET_FILE:setup> $<TARGET_FILE:demoapp> ${SETUPDIST_HOST}
   DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-demo.sh ${DEMO_SOURCES} setup demoapp
+          host_setupdist ${SETUPDIST_HOST}
   COMMENT "Laying out the demo distribution")
 add_custom_target(demo ALL DEPENDS ${CMAKE_BINARY_DIR}/demo/SETUP.EXE)
 
