@@ -102,8 +102,9 @@ TEST_F(EndToEnd, FullInstallationCopiesEverythingAndMakesTheGroup)
         "DEMO.EXE", "README.TXT", "DATA\\DATA1.DAT", "DATA\\DATA2.DAT", "HELP\\HELP.TXT", "HELP\\CN\\MANUAL.TXT",
     };
     for (const char *lpszFile : apszFiles) {
-        std::string original = ReadWholeFile(lpszFile == apszFiles[0] ? TestProgramFolder() + lpszFile
-                                                                     : SourceTreeFile(std::string("demo\\app\\") + lpszFile));
+        std::string original = ReadWholeFile(lpszFile == apszFiles[0]
+                                                 ? TestProgramFolder() + lpszFile
+                                                 : SourceTreeFile(std::string("demo\\app\\") + lpszFile));
         ASSERT_NE(original, "(missing)") << lpszFile;
         EXPECT_TRUE(ReadWholeFile(dest + lpszFile) == original) << lpszFile;
     }

@@ -148,9 +148,9 @@ TEST_F(DistWin32, SetupInstallsWhatTheBuilderMadeFromATree)
     for (const auto &file : tree)
         MakeFile("app\\" + file.first, file.second);
     std::string dest = "D:\\rt" + tag + "\\", group = Gbk(L"往返") + tag;
-    MakeFile("SETUP.TPL", "[App]\r\nAppName=" + Gbk(L"往返") + "\r\nDefDir=" + dest + "\r\nDefPMGroup=," + group +
-                              "\r\n[PM Info]\r\nxDxPROG.EXE," + Gbk(L"程序") + "\r\nxDx" + Gbk(L"数据\\深\\表.TXT") +
-                              "," + Gbk(L"表") + "\r\n");
+    MakeFile("SETUP.TPL", "[App]\r\nAppName=" + Gbk(L"往返") + "\r\nDefDir=" + dest +
+                              "\r\nDefPMGroup=," + group + "\r\n[PM Info]\r\nxDxPROG.EXE," + Gbk(L"程序") +
+                              "\r\nxDx" + Gbk(L"数据\\深\\表.TXT") + "," + Gbk(L"表") + "\r\n");
     std::string out;
     ASSERT_EQ(RunSetupDist("\"" + dir + "SETUP.TPL\" \"" + dir + "app\" \"" + dir + "out\"", &out), 0u) << out;
     EXPECT_TRUE(FileExists(dir + "out\\" + Gbk(L"说明.TX_"))) << out;

@@ -221,7 +221,8 @@ static void CheckOutFolder(DISTRUN *pRun)
         Error(pRun, pRun->strOut + ": error: its parent folder does not exist");
         return;
     }
-    if (!fullApp.empty() && Join(fullParent, "x").compare(0, fullApp.size() + 1, Join(fullApp, "")) == 0)
+    std::string app = fullApp + chDistSep, within = fullParent + chDistSep;
+    if (!fullApp.empty() && within.compare(0, app.size(), app) == 0)
         Error(pRun, pRun->strOut + ": error: lies inside the application's folder");
 }
 
@@ -263,11 +264,13 @@ static void CheckScriptSize(DISTRUN *pRun, const std::vector<DISTLINE> &lines)
         cb += line.strText.size() + 2;
         if (cb < MAXSCRIPT)
             continue;
-        std::string where = line.iFile >= 0 ? Join(pRun->strApp, FileNativePath(pRun->plan, pRun->plan.files[line.iFile]))
-                            : line.uTemplateLine ? pRun->strTemplate + ":" + std::to_string(line.uTemplateLine)
-                                                 : std::string(DIST_SCRIPT);
-        Error(pRun, where + ": error: " DIST_SCRIPT " passes 20479 bytes at this file's line; the "
-                            "script would be rejected (" + std::to_string(ScriptText(lines).size()) + " bytes)");
+        std::string where = DIST_SCRIPT;
+        if (line.iFile >= 0)
+            where = Join(pRun->strApp, FileNativePath(pRun->plan, pRun->plan.files[line.iFile]));
+        else if (line.uTemplateLine)
+            where = pRun->strTemplate + ":" + std::to_string(line.uTemplateLine);
+        Error(pRun, where + ": error: " DIST_SCRIPT " passes 20479 bytes at this line; the script would be "
+                            "rejected (" + std::to_string(ScriptText(lines).size()) + " bytes)");
         return;
     }
 }
@@ -461,7 +464,8 @@ static void PrintSummary(DISTRUN *pRun, size_t cbScript)
         nPacked += file.bPacked;
     }
     Say(pRun, "setupdist: " + std::to_string(pRun->plan.files.size()) + " files (" + std::to_string(nPacked) +
-                  " compressed) in " + std::to_string(pRun->plan.folders.size()) + " folders: " +
+                  " compressed) in " + std::to_string(pRun->plan.folders.size()) +
+                  (pRun->plan.folders.size() == 1 ? " folder: " : " folders: ") +
                   std::to_string(cbSize) + " bytes installed, " + std::to_string(cbStored) +
                   " on the distribution; SpaceNeeded=" + std::to_string(pRun->uSpaceK) + " (" +
                   std::to_string(pRun->cbCluster) + "-byte clusters); " DIST_SCRIPT " " +
