@@ -63,7 +63,9 @@ static DWORD RunSetupDist(const std::string &args, std::string *pOut)
     PROCESS_INFORMATION pi;
     std::string exe = TestProgramFolder() + "setupdist.exe", cmd = "\"" + exe + "\" " + args;
     DWORD dwExit = EXIT_TIMED_OUT;
-    if (CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi)) {
+    /* Detached: a console of its own would start a console host, which
+     * could outlive the test holding its output. */
+    if (CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, TRUE, DETACHED_PROCESS, NULL, NULL, &si, &pi)) {
         if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0)
             GetExitCodeProcess(pi.hProcess, &dwExit);
         else

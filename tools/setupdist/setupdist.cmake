@@ -20,11 +20,16 @@ if(WIN32)
   # a host build of its own, inside this one.
   include(ExternalProject)
   set(SETUPDIST_HOST ${CMAKE_BINARY_DIR}/host-tools/setupdist)
+  # $(MAKE) shares the outer make's jobs.
+  set(SETUPDIST_HOST_BUILD ${CMAKE_COMMAND} --build <BINARY_DIR> --target setupdist)
+  if(CMAKE_GENERATOR MATCHES "Makefiles")
+    set(SETUPDIST_HOST_BUILD $(MAKE) setupdist)
+  endif()
   ExternalProject_Add(host_setupdist
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${CMAKE_BINARY_DIR}/host-tools
     CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DSETUPDIST_SETUP_EXE=${CMAKE_BINARY_DIR}/SETUP.EXE
-    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target setupdist
+    BUILD_COMMAND ${SETUPDIST_HOST_BUILD}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${SETUPDIST_HOST})
