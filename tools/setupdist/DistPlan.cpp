@@ -23,7 +23,7 @@ std::string FileNativePath(const DISTPLAN &plan, const DISTFILE &file)
 
 static void AddError(DISTPLAN *pPlan, const std::string &name, const std::string &why)
 {
-    pPlan->errors.push_back(name + ": " + why);
+    pPlan->errors.push_back({ name, why });
 }
 
 /* The text after "{display}" on a file's [Files] line. */

@@ -42,7 +42,7 @@ typedef struct tagDISTFILE {
 typedef struct tagDISTPLAN {
     std::vector<DISTFOLDER> folders;
     std::vector<DISTFILE> files;
-    std::vector<std::string> errors;    /* "NAME: why", NAME a native path */
+    std::vector<std::pair<std::string, std::string>> errors;   /* native path, why */
     char chSep;                 /* the native path separator */
 } DISTPLAN;
 

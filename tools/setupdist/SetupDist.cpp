@@ -119,8 +119,10 @@ static bool ParseArgs(DISTRUN *pRun, const std::vector<std::string> &args)
     pRun->strTemplate = names[0];
     pRun->strApp = names[1];
     pRun->strOut = names[2];
-    while (pRun->strOut.size() > 1 && (pRun->strOut.back() == chDistSep || pRun->strOut.back() == '/'))
-        pRun->strOut.pop_back();
+    /* "out/" is "out"; a root ("/", "A:\") stays as it is. */
+    std::string &out = pRun->strOut;
+    while (out.size() > 1 && (out.back() == chDistSep || out.back() == '/') && out[out.size() - 2] != ':')
+        out.pop_back();
     return true;
 }
 
@@ -137,8 +139,8 @@ static void LoadTemplate(DISTRUN *pRun)
     unsigned uLine = 0;
     if (!DistOsTemplateToScript(std::string(data.begin(), data.end()), &text, &uLine)) {
         Error(pRun, pRun->strTemplate + ":" + std::to_string(uLine) +
-                        ": error: a character that has no place in code page 936 (GBK), or text "
-                        "that is not in the expected encoding");
+                        ": error: the line is not in the template's encoding (UTF-8; on Windows the "
+                        "system's code page) or holds a character that has no place in code page 936 (GBK)");
         return;
     }
     ReadTemplate(text, &pRun->tmpl);
@@ -150,7 +152,7 @@ static void LoadTemplate(DISTRUN *pRun)
 
 static void PlanError(DISTRUN *pRun, const std::string &rel, const std::string &why)
 {
-    pRun->plan.errors.push_back(rel + ": " + why);
+    pRun->plan.errors.push_back({ rel, why });
 }
 
 /* Walks one folder of the application: its files first, sorted, then its
@@ -248,10 +250,8 @@ static void FindSetupExe(DISTRUN *pRun)
 /* The plan's errors, each naming its file below the application's folder. */
 static void ReportPlanErrors(DISTRUN *pRun)
 {
-    for (const std::string &error : pRun->plan.errors) {
-        size_t nColon = error.find(": ");
-        Error(pRun, Join(pRun->strApp, error.substr(0, nColon)) + ": error: " + error.substr(nColon + 2));
-    }
+    for (const auto &error : pRun->plan.errors)
+        Error(pRun, Join(pRun->strApp, error.first) + ": error: " + error.second);
     pRun->plan.errors.clear();
 }
 
@@ -335,10 +335,8 @@ static void Progress(DISTRUN *pRun, size_t iFile, unsigned long long cbDone, uns
     if (ulNow - pRun->ulStart < PROGRESS_AFTER || ulNow - pRun->ulLastProgress < PROGRESS_EVERY)
         return;
     pRun->ulLastProgress = ulNow;
-    char sz[160];
-    snprintf(sz, sizeof(sz), "setupdist: %zu of %zu files, %.1f of %.1f MB", iFile, pRun->plan.files.size(),
-             cbDone / 1048576.0, cbAll / 1048576.0);
-    DistOsProgress(sz);
+    DistOsProgress("setupdist: " + std::to_string(iFile) + " of " + std::to_string(pRun->plan.files.size()) +
+                   " files, " + std::to_string(cbDone >> 20) + " of " + std::to_string(cbAll >> 20) + " MB");
 }
 
 /* Stores one file: compressed when asked and allowed, and in auto mode
