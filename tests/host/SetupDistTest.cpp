@@ -236,6 +236,11 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
               t->MakeFile(app + "/BIG.DAT", "");
               ASSERT_EQ(truncate((t->dir + "/" + app + "/BIG.DAT").c_str(), 70 << 20), 0);
           } },
+        { "a section the builder makes, in the template", "SETUP.TPL:3: error: [Files]",
+          [](DistTest *t, const std::string &app) {
+              t->MakeFile(app + "/A.TXT", "a");
+              t->MakeFile("SETUP.TPL", "[App]\nDefDir=C:\\A\\\n[Files]\nA,0:A,0:A,\n");
+          } },
         { "a checker error (no DefDir)", "DefDir", [](DistTest *t, const std::string &app) {
               t->MakeFile(app + "/A.TXT", "a");
               t->MakeFile("SETUP.TPL", "[App]\nAppName=X\n[End]\n");
