@@ -9,7 +9,7 @@ fuzzer=$ROOT/build/host/fuzz_setupinf
 corpus=$ROOT/build/host/fuzz-corpus
 mkdir -p "$corpus"
 i=0
-for f in "$ROOT"/tests/data/*/SETUP.INF "$ROOT"/demo/SETUP.INF; do
+for f in "$ROOT"/tests/data/*/SETUP.INF "$ROOT"/demo/SETUP.TPL; do
   cp "$f" "$corpus/seed-$i.inf"; i=$((i + 1))
 done
 # Wildcard lines over the target's own folders; after the zero byte, the

@@ -1,0 +1,258 @@
+/*
+ * SetupDistTest.cpp - the distribution builder on Linux: its compressor
+ * checked against Debian's msexpand and mscompress, a whole layout from a
+ * tree with UTF-8 names, and every limit refused with the file named and
+ * nothing finished left behind. (The Win32 tests install what it makes.)
+ */
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <functional>
+#include <string>
+#include <vector>
+#include "DistNames.h"
+#include "SetupDist.h"
+#include "Szdd.h"
+
+/* Bytes from a fixed seed; bRandom for noise, else a small alphabet. */
+static std::string Bytes(size_t cb, unsigned uSeed, bool bRandom)
+{
+    std::string s(cb, '\0');
+    for (size_t i = 0; i < cb; i++) {
+        uSeed = uSeed * 1103515245u + 12345u;
+        s[i] = (char)(bRandom ? uSeed >> 16 : "ABCD\0\1\r\n"[(uSeed >> 16) % 8]);
+    }
+    return s;
+}
+
+static std::string Lines(size_t cb)
+{
+    std::string s;
+    for (int i = 0; s.size() < cb; i++)
+        s += "line " + std::to_string(i) + ": the quick brown fox jumps over the lazy dog\r\n";
+    return s.substr(0, cb);
+}
+
+class DistTest : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        char sz[] = "/tmp/setupdist-test-XXXXXX";
+        ASSERT_NE(mkdtemp(sz), nullptr);
+        dir = sz;
+        MakeFile("SETUP.EXE", "MZ fake program");
+        MakeFile("SETUP.TPL", szTemplate);
+    }
+    void TearDown() override
+    {
+        std::string cmd = "rm -rf '" + dir + "'";
+        EXPECT_EQ(system(cmd.c_str()), 0);
+    }
+    void MakeFile(const std::string &rel, const std::string &bytes)
+    {
+        std::string path = dir + "/" + rel;
+        FILE *fp = fopen(path.c_str(), "wb");
+        if (!fp) {
+            std::string cmd = "mkdir -p '" + path.substr(0, path.rfind('/')) + "'";
+            ASSERT_EQ(system(cmd.c_str()), 0);
+            fp = fopen(path.c_str(), "wb");
+        }
+        ASSERT_NE(fp, nullptr) << path;
+        fwrite(bytes.data(), 1, bytes.size(), fp);
+        fclose(fp);
+    }
+    std::string Read(const std::string &rel)
+    {
+        FILE *fp = fopen((dir + "/" + rel).c_str(), "rb");
+        if (!fp)
+            return "(missing)";
+        std::string s;
+        char ab[65536];
+        size_t cb;
+        while ((cb = fread(ab, 1, sizeof(ab), fp)) > 0)
+            s.append(ab, cb);
+        fclose(fp);
+        return s;
+    }
+    bool Exists(const std::string &rel)
+    {
+        struct stat st;
+        return stat((dir + "/" + rel).c_str(), &st) == 0;
+    }
+    /* msexpand's output for a file of the test folder. */
+    std::string Expand(const std::string &rel)
+    {
+        std::string cmd = "msexpand < '" + dir + "/" + rel + "' > '" + dir + "/expanded' 2>/dev/null";
+        return system(cmd.c_str()) == 0 ? Read("expanded") : "(msexpand failed)";
+    }
+    static void Collect(void *pContext, bool, const std::string &text)
+    {
+        *(std::string *)pContext += text + "\n";
+    }
+    int Run(std::vector<std::string> args, const std::string &app = "app", const std::string &out = "out")
+    {
+        said.clear();
+        args.insert(args.begin(), { "--setup-exe", dir + "/SETUP.EXE" });
+        args.insert(args.end(), { dir + "/SETUP.TPL", dir + "/" + app, dir + "/" + out });
+        return RunSetupDist(args, Collect, &said);
+    }
+
+    static const char szTemplate[];
+    std::string dir, said;
+};
+
+const char DistTest::szTemplate[] =
+    "; test\n[App]\nAppName=Test\nDefDir=C:\\TEST\\\nDefPMGroup=,Test\n[PM Info]\nxDx说明.TXT,说明\n[End]\n";
+
+/* Each sample compressed, expanded by msexpand byte for byte, and no
+ * larger than what mscompress makes of it. */
+TEST_F(DistTest, CompressorRoundTripsThroughMsexpandAndBeatsMscompress)
+{
+    const struct { const char *lpszName; std::string bytes; } samples[] = {
+        { "EMPTY", "" },
+        { "ONE", "x" },
+        { "TEXT", Lines(30000) },
+        { "BINARY", Bytes(20000, 1, false) },
+        { "RANDOM", Bytes(20000, 2, true) },
+        { "ZEROS", std::string(70000, '\0') },
+        { "SPACES", std::string(5000, ' ') + "end" },
+        /* Repeats at the ring's reach and one byte beyond it. */
+        { "REACH", Bytes(4096, 6, true) + Bytes(4096, 6, true) },
+        { "BEYOND", Bytes(4097, 7, true) + Bytes(4097, 7, true) },
+    };
+    for (const auto &sample : samples) {
+        std::vector<unsigned char> packed;
+        ASSERT_TRUE(SzddCompress((const unsigned char *)sample.bytes.data(), sample.bytes.size(), 'T', &packed));
+        ASSERT_GE(packed.size(), (size_t)SZDD_HEADER);
+        EXPECT_TRUE(SzddHasSignature(packed.data(), packed.size()));
+        EXPECT_EQ(packed[8], 'A');
+        EXPECT_EQ(packed[9], 'T') << "the missing last character";
+        EXPECT_EQ(packed[10] | packed[11] << 8 | packed[12] << 16 | packed[13] << 24, (int)sample.bytes.size());
+        MakeFile("ours", std::string(packed.begin(), packed.end()));
+        EXPECT_TRUE(Expand("ours") == sample.bytes) << sample.lpszName;
+
+        MakeFile(sample.lpszName, sample.bytes);
+        std::string cmd = "cd '" + dir + "' && mscompress " + sample.lpszName + " >/dev/null 2>&1";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+        EXPECT_LE(packed.size(), Read(std::string(sample.lpszName) + "_").size()) << sample.lpszName;
+    }
+}
+
+TEST_F(DistTest, PackedNamesFollowTheUsualConvention)
+{
+    char ch = 1;
+    EXPECT_EQ(PackedName("README.TXT", &ch), "README.TX_");
+    EXPECT_EQ(ch, 'T');
+    EXPECT_EQ(PackedName("README", &ch), "README_");
+    EXPECT_EQ(ch, 0);
+    EXPECT_EQ(PackedName("PAGE.HTML", &ch), "PAGE.HTML_");
+    /* A double-byte last character whose trail byte looks like 'A'. */
+    EXPECT_EQ(PackedName("X.A\xB1\x41", &ch), "X.A\xB1\x41_");
+    EXPECT_EQ(ch, 0);
+}
+
+TEST_F(DistTest, LaysOutATreeThatTheCheckerPasses)
+{
+    std::string text = Lines(20000), random = Bytes(10000, 3, true);
+    std::string signature = std::string("SZDD\x88\xF0\x27\x33", 8) + Bytes(92, 4, false);
+    MakeFile("app/说明.TXT", text);
+    MakeFile("app/数据/RANDOM.BIN", random);
+    MakeFile("app/数据/EMPTY.DAT", "");
+    MakeFile("app/数据/深/[1].TXT", "bracketed!");
+    MakeFile("app/PACKED.DAT", signature);
+
+    ASSERT_EQ(Run({}), DIST_EXIT_OK) << said;
+    std::string script = Read("out/SETUP.INF");
+    EXPECT_NE(script.find("[App]\r\nSpaceNeeded=40\r\n"), std::string::npos)
+        << "5 + 3 + 0 + 1 + 1 clusters of 4K\n" << script;
+    EXPECT_NE(script.find("[DstDirs]\r\n0=\r\n1=\xCA\xFD\xBE\xDD\r\n2=\xCA\xFD\xBE\xDD\\\xC9\xEE\r\n"),
+              std::string::npos) << script;
+    EXPECT_NE(script.find("\r\n\xCB\xB5\xC3\xF7.TXT,0:\xCB\xB5\xC3\xF7.TX_,0:\xCB\xB5\xC3\xF7.TXT,\r\n"),
+              std::string::npos) << script;
+    EXPECT_NE(script.find("\r\n1].TXT,2:[1].TXT,2:[1].TXT,\r\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("\r\nInstallToHD=Yes\r\n"), std::string::npos);
+    EXPECT_FALSE(Exists("out/SETUP.IN$"));
+    EXPECT_EQ(Read("out/SETUP.EXE"), "MZ fake program");
+
+    EXPECT_EQ(Read("out/说明.TX_").substr(8, 6), std::string("AT\x20\x4E\0\0", 6));
+    EXPECT_TRUE(Expand("out/说明.TX_") == text);
+    EXPECT_TRUE(Read("out/数据/RANDOM.BIN") == random) << "stored as it is: compressing makes it larger";
+    EXPECT_EQ(Read("out/数据/EMPTY.DAT"), "");
+    EXPECT_TRUE(Expand("out/PACKED.DA_") == signature) << "the LZ service would expand it as it is";
+
+    ASSERT_EQ(Run({ "--compress", "never" }, "app", "never"), DIST_EXIT_OK) << said;
+    EXPECT_TRUE(Read("never/说明.TXT") == text);
+    EXPECT_TRUE(Expand("never/PACKED.DA_") == signature);
+
+    ASSERT_EQ(Run({ "--dry-run", "--cluster", "32K" }, "app", "dry"), DIST_EXIT_OK) << said;
+    EXPECT_NE(said.find("compressed  说明.TX_"), std::string::npos) << said;
+    EXPECT_NE(said.find("SpaceNeeded=128"), std::string::npos) << said;
+    EXPECT_FALSE(Exists("dry"));
+}
+
+TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
+{
+    const struct {
+        const char *lpszWhat;
+        std::string named;
+        std::function<void(DistTest *, const std::string &)> make;
+    } cases[] = {
+        { "1000 files", "F0999", [](DistTest *t, const std::string &app) {
+              for (int i = 0; i < 1000; i++) {
+                  char sz[16];
+                  snprintf(sz, sizeof(sz), "/F%04d", i);
+                  t->MakeFile(app + sz, "");
+              }
+          } },
+        { "100 folders", "D98", [](DistTest *t, const std::string &app) {
+              for (int i = 0; i < 99; i++) {
+                  char sz[16];
+                  snprintf(sz, sizeof(sz), "/D%02d/X", i);
+                  t->MakeFile(app + sz, "");
+              }
+          } },
+        { "a name over 127 bytes", "NNNNNNNN.TXT", [](DistTest *t, const std::string &app) {
+              t->MakeFile(app + "/" + std::string(124, 'N') + ".TXT", "");
+          } },
+        { "a path over 127 bytes once installed", std::string(40, 'R'),
+          [](DistTest *t, const std::string &app) {
+              t->MakeFile(app + "/" + std::string(40, 'P') + "/" + std::string(40, 'Q') + "/" +
+                              std::string(40, 'R') + "/S.TXT", "");
+          } },
+        { "a comma", "A,B.TXT", [](DistTest *t, const std::string &app) { t->MakeFile(app + "/A,B.TXT", ""); } },
+        { "a character outside GBK", "\xF0\x9F\x98\x80.TXT",
+          [](DistTest *t, const std::string &app) { t->MakeFile(app + "/\xF0\x9F\x98\x80.TXT", ""); } },
+        { "names alike but for case", "A.TXT", [](DistTest *t, const std::string &app) {
+              t->MakeFile(app + "/a.txt", "");
+              t->MakeFile(app + "/A.TXT", "");
+          } },
+        { "a script over 20479 bytes", std::string(56, 'L') + "1", [](DistTest *t, const std::string &app) {
+              for (int i = 0; i < 110; i++)
+                  t->MakeFile(app + "/" + std::string(56, 'L') + std::to_string(1000 + i) + ".TXT", "");
+          } },
+        { "more than 65535K to install", "BIG.DAT", [](DistTest *t, const std::string &app) {
+              t->MakeFile(app + "/BIG.DAT", "");
+              ASSERT_EQ(truncate((t->dir + "/" + app + "/BIG.DAT").c_str(), 70 << 20), 0);
+          } },
+        { "a section the builder makes, in the template", "SETUP.TPL:3: error: [Files]",
+          [](DistTest *t, const std::string &app) {
+              t->MakeFile(app + "/A.TXT", "a");
+              t->MakeFile("SETUP.TPL", "[App]\nDefDir=C:\\A\\\n[Files]\nA,0:A,0:A,\n");
+          } },
+        { "a checker error (no DefDir)", "DefDir", [](DistTest *t, const std::string &app) {
+              t->MakeFile(app + "/A.TXT", "a");
+              t->MakeFile("SETUP.TPL", "[App]\nAppName=X\n[End]\n");
+          } },
+    };
+    int k = 0;
+    for (const auto &c : cases) {
+        std::string app = "app" + std::to_string(k), out = "out" + std::to_string(k++);
+        c.make(this, app);
+        EXPECT_EQ(Run({}, app, out), DIST_EXIT_FAILED) << c.lpszWhat;
+        EXPECT_NE(said.find(c.named), std::string::npos) << c.lpszWhat << ":\n" << said;
+        EXPECT_NE(said.find(": error: "), std::string::npos) << c.lpszWhat;
+        EXPECT_FALSE(Exists(out)) << c.lpszWhat << ": a failed run leaves no folder it made";
+    }
+}

@@ -1,0 +1,197 @@
+/*
+ * SetupDistWin32Test.cpp - what the distribution builder makes, read by
+ * the platform: its compressed files expanded by the LZ service byte for
+ * byte, and a distribution made by setupdist.exe from a tree with GBK
+ * names installed by SETUP.EXE as a user would.
+ */
+#include <windows.h>
+#include <lzexpand.h>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+#include "SetupDriver.h"
+#include "Szdd.h"
+#include "resource.h"
+
+static void WriteBytes(const std::string &path, const std::string &bytes)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    DWORD cb = 0;
+    WriteFile(h, bytes.data(), (DWORD)bytes.size(), &cb, NULL);
+    CloseHandle(h);
+}
+
+/* Bytes from a fixed seed; bRandom for noise, else a small alphabet. */
+static std::string Bytes(size_t cb, unsigned uSeed, bool bRandom)
+{
+    std::string s(cb, '\0');
+    for (size_t i = 0; i < cb; i++) {
+        uSeed = uSeed * 1103515245u + 12345u;
+        s[i] = (char)(bRandom ? uSeed >> 16 : "ABCD\0\1\r\n"[(uSeed >> 16) % 8]);
+    }
+    return s;
+}
+
+static std::string Lines(size_t cb)
+{
+    std::string s;
+    for (int i = 0; s.size() < cb; i++)
+        s += "line " + std::to_string(i) + ": the quick brown fox jumps over the lazy dog\r\n";
+    return s.substr(0, cb);
+}
+
+static std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return (char)tolower(c); });
+    return s;
+}
+
+/* Runs setupdist.exe (beside the test) with args; its output in *pOut. */
+static DWORD RunSetupDist(const std::string &args, std::string *pOut)
+{
+    std::string log = TestProgramFolder() + "setupdist" + std::to_string(GetCurrentProcessId()) + ".log";
+    SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
+    HANDLE hLog = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                              CREATE_ALWAYS, 0, NULL);
+    STARTUPINFOA si;
+    memset(&si, 0, sizeof(si));
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = hLog;
+    PROCESS_INFORMATION pi;
+    std::string exe = TestProgramFolder() + "setupdist.exe", cmd = "\"" + exe + "\" " + args;
+    DWORD dwExit = EXIT_TIMED_OUT;
+    /* Detached: a console of its own would start a console host, which
+     * could outlive the test holding its output. */
+    if (CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, TRUE, DETACHED_PROCESS, NULL, NULL, &si, &pi)) {
+        if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(pi.hProcess, &dwExit);
+        else
+            TerminateProcess(pi.hProcess, EXIT_TIMED_OUT);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(hLog);
+    *pOut = ReadWholeFile(log);
+    DeleteFileA(log.c_str());
+    return dwExit;
+}
+
+class DistWin32 : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tag = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++nSerial);
+        dir = TestProgramFolder() + "dist" + tag + "\\";
+        CreateDirectoryA(dir.c_str(), NULL);
+    }
+    void TearDown() override { RemoveTree(dir); }
+    void MakeFile(const std::string &rel, const std::string &bytes)
+    {
+        for (size_t cut = rel.find('\\'); cut != std::string::npos; cut = rel.find('\\', cut + 1))
+            CreateDirectoryA((dir + rel.substr(0, cut)).c_str(), NULL);
+        WriteBytes(dir + rel, bytes);
+    }
+
+    static int nSerial;
+    std::string tag, dir;
+};
+
+int DistWin32::nSerial;
+
+TEST_F(DistWin32, LzServiceExpandsTheCompressorsOutputExactly)
+{
+    const struct { const char *lpszName; std::string bytes; } samples[] = {
+        { "EMPTY", "" },
+        { "ONE", "x" },
+        { "TEXT", Lines(30000) },
+        { "BINARY", Bytes(20000, 1, false) },
+        { "RANDOM", Bytes(20000, 2, true) },
+        { "ZEROS", std::string(70000, '\0') },
+        { "SPACES", std::string(5000, ' ') + "end" },
+        /* Repeats at the ring's reach and one byte beyond it. */
+        { "REACH", Bytes(4096, 6, true) + Bytes(4096, 6, true) },
+        { "BEYOND", Bytes(4097, 7, true) + Bytes(4097, 7, true) },
+    };
+    for (const auto &sample : samples) {
+        std::vector<unsigned char> packed;
+        ASSERT_TRUE(SzddCompress((const unsigned char *)sample.bytes.data(), sample.bytes.size(), 'T', &packed));
+        std::string src = dir + sample.lpszName + ".TX_", dst = dir + sample.lpszName + ".TXT";
+        WriteBytes(src, std::string(packed.begin(), packed.end()));
+        OFSTRUCT ofSrc, ofDst;
+        INT hSrc = LZOpenFileA(&src[0], &ofSrc, OF_READ);
+        ASSERT_GE(hSrc, 0) << sample.lpszName;
+        EXPECT_EQ(LZSeek(hSrc, 0, 2), (LONG)sample.bytes.size()) << sample.lpszName;
+        LZSeek(hSrc, 0, 0);
+        INT hDst = LZOpenFileA(&dst[0], &ofDst, OF_CREATE);
+        ASSERT_GE(hDst, 0);
+        EXPECT_EQ(LZCopy(hSrc, hDst), (LONG)sample.bytes.size()) << sample.lpszName;
+        LZClose(hSrc);
+        LZClose(hDst);
+        EXPECT_TRUE(ReadWholeFile(dst) == sample.bytes) << sample.lpszName;
+    }
+}
+
+/* A tree with nested folders, GBK names, compressible and incompressible
+ * files and an empty one: made into a distribution by setupdist.exe and
+ * installed by SETUP.EXE, it comes back byte for byte, and the group's
+ * items point where the template says. */
+TEST_F(DistWin32, SetupInstallsWhatTheBuilderMadeFromATree)
+{
+    const std::pair<std::string, std::string> tree[] = {
+        { Gbk(L"说明.TXT"), Lines(40000) },
+        { "PROG.EXE", ReadWholeFile(TestProgramFolder() + "DEMO.EXE") },
+        { "BIN\\RANDOM.BIN", Bytes(30000, 5, true) },
+        { "BIN\\EMPTY.DAT", "" },
+        { Gbk(L"数据\\深\\表.TXT"), Lines(3000) },
+    };
+    for (const auto &file : tree)
+        MakeFile("app\\" + file.first, file.second);
+    std::string dest = "D:\\rt" + tag + "\\", group = Gbk(L"往返") + tag;
+    MakeFile("SETUP.TPL", "[App]\r\nAppName=" + Gbk(L"往返") + "\r\nDefDir=" + dest +
+                              "\r\nDefPMGroup=," + group + "\r\n[PM Info]\r\nxDxPROG.EXE," + Gbk(L"程序") +
+                              "\r\nxDx" + Gbk(L"数据\\深\\表.TXT") + "," + Gbk(L"表") + "\r\n");
+    std::string out;
+    ASSERT_EQ(RunSetupDist("\"" + dir + "SETUP.TPL\" \"" + dir + "app\" \"" + dir + "out\"", &out), 0u) << out;
+    EXPECT_TRUE(FileExists(dir + "out\\" + Gbk(L"说明.TX_"))) << out;
+    EXPECT_TRUE(FileExists(dir + "out\\BIN\\RANDOM.BIN")) << "stored as it is";
+    ASSERT_TRUE(FileExists(dir + "out\\SETUP.EXE")) << "the one beside setupdist.exe";
+
+    SetupRun run(dir + "out\\");
+    ASSERT_TRUE(run.Start());
+    ASSERT_NE(run.AcceptWelcome(Gbk(L"往返").c_str(), 30000), (HWND)NULL);
+    ASSERT_NE(run.ConfirmDestination(), (HWND)NULL);
+    DWORD dwExit = 1;
+    EXPECT_EQ(run.FinalMessage(30000, &dwExit), Gbk(L"软件安装成功!"));
+    EXPECT_EQ(dwExit, 0u);
+    CloseGroupWindows(group);
+
+    for (const auto &file : tree)
+        EXPECT_TRUE(ReadWholeFile(dest + file.first) == file.second) << file.first;
+    std::vector<GROUPITEM> items = GroupItems(group);
+    ASSERT_EQ(items.size(), 2u);
+    std::vector<std::pair<std::string, std::string>> want = {
+        { Gbk(L"程序"), Lower(dest + "PROG.EXE") },
+        { Gbk(L"表"), Lower(dest + Gbk(L"数据\\深\\表.TXT")) },
+    };
+    std::sort(want.begin(), want.end());
+    for (size_t i = 0; i < want.size(); i++) {
+        EXPECT_EQ(items[i].name, want[i].first);
+        EXPECT_EQ(Lower(items[i].target), want[i].second);
+    }
+    RemoveTree(ProgramsFolder() + group + "\\");
+    RemoveTree(dest);
+}
+
+TEST_F(DistWin32, ALimitIsAnErrorNamingTheFileAndLeavesNoScript)
+{
+    MakeFile("app\\" + Gbk(L"数据\\甲,乙.TXT"), "x");
+    MakeFile("SETUP.TPL", "[App]\r\nAppName=X\r\nDefDir=C:\\X\\\r\n");
+    std::string out;
+    EXPECT_EQ(RunSetupDist("\"" + dir + "SETUP.TPL\" \"" + dir + "app\" \"" + dir + "out\"", &out), 2u);
+    EXPECT_NE(out.find(Gbk(L"数据\\甲,乙.TXT") + ": error:"), std::string::npos) << out;
+    EXPECT_FALSE(FileExists(dir + "out\\SETUP.INF"));
+    EXPECT_FALSE(FileExists(dir + "out"));
+}

@@ -1,0 +1,37 @@
+/*
+ * DistNames.h - the rules for names on a distribution: what a script line
+ * and the user's file system can take, the compressed file's name, and
+ * names compared as Windows compares them. Names are code page 936 texts:
+ * double-byte characters are stepped over whole.
+ */
+#ifndef DISTNAMES_H
+#define DISTNAMES_H
+
+#include <string>
+
+/* Why a file or folder name cannot go on a distribution, or NULL when it
+ * can. Checks what Windows refuses or changes (reserved device names,
+ * characters such as '?' or ':', a trailing dot or blank), what the
+ * script reader would drop (a leading blank), a comma in a file name
+ * (it ends the name on a [Files] line) and the 127-character limit. */
+const char *BadNameReason(const std::string &name, bool bFolder);
+
+/* The usual name of the compressed form: the last character of a
+ * three-character extension replaced by '_', which *pchMissing gets;
+ * otherwise '_' appended and *pchMissing 0. */
+std::string PackedName(const std::string &name, char *pchMissing);
+
+/* Windows' own order-free comparison for names of code page 936: ASCII
+ * letters in either case, double-byte characters byte for byte. */
+bool SameDistName(const std::string &a, const std::string &b);
+
+/* The display name of a [Files] line for a file name: the name without
+ * the leading characters that would make the line something else ('['
+ * a header, ';' a comment, '*' a wildcard line), cut to cchMax bytes at
+ * a character boundary. */
+std::string DisplayName(const std::string &name, size_t cchMax);
+
+/* TRUE when byte i of text is the lead byte of a double-byte character. */
+bool IsLeadAt(const std::string &text, size_t i);
+
+#endif

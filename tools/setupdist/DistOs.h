@@ -1,0 +1,76 @@
+/*
+ * DistOs.h - what the distribution builder needs of the system: folders
+ * listed, files read and written, names converted to the script's code
+ * page, the script checker run on the written distribution. Paths are
+ * native: UTF-8 with '/' on Linux (DistOsHost.cpp); UTF-8 with '\' on
+ * Windows, handed to the wide calls (DistOsWin32.cpp).
+ */
+#ifndef DISTOS_H
+#define DISTOS_H
+
+#include <string>
+#include <vector>
+#include "InfCheck.h"
+
+extern const char chDistSep;
+
+typedef struct tagDISTENTRY {
+    std::string strName;
+    bool bFolder;
+    bool bFile;                 /* neither: a device, a socket, a broken link */
+    unsigned long long cbSize;
+} DISTENTRY;
+
+/* The command line as native texts. */
+std::vector<std::string> DistOsArgs(int argc, char **argv);
+
+/* The entries of a folder, "." and ".." left out. FALSE when it cannot
+ * be listed. */
+bool DistOsList(const std::string &dir, std::vector<DISTENTRY> *pEntries);
+
+/* 1 a folder, 0 a file, -1 nothing (or nothing readable). */
+int DistOsKind(const std::string &path);
+
+bool DistOsReadFile(const std::string &path, std::vector<unsigned char> *pData);
+
+/* Writes a file that must not exist yet. */
+bool DistOsWriteNewFile(const std::string &path, const unsigned char *pb, size_t cb);
+
+bool DistOsMakeFolder(const std::string &path);
+bool DistOsRemoveFile(const std::string &path);
+bool DistOsRemoveFolder(const std::string &path);
+bool DistOsRename(const std::string &from, const std::string &to);
+
+/* The full path of an existing file or folder, "" when there is none. */
+std::string DistOsFullPath(const std::string &path);
+
+/* The folder of the running tool, with its separator. */
+std::string DistOsToolFolder();
+
+/* A native name in code page 936; FALSE when a character has no place
+ * there. */
+bool DistOsToScript(const std::string &native, std::string *pScript);
+
+/* The template's bytes in code page 936 (read as UTF-8 on Linux, in the
+ * system's code page on Windows); FALSE, with the line in *puLine, when
+ * a line cannot be converted. */
+bool DistOsTemplateToScript(const std::string &bytes, std::string *pScript, unsigned *puLine);
+
+/* A text of code page 936 for a message, native. */
+std::string DistOsScriptToNative(const std::string &script);
+
+/* Writes a native text to the console (stdout or stderr). */
+void DistOsPrint(bool bError, const std::string &text);
+
+/* Milliseconds from an arbitrary start. */
+unsigned long DistOsMilliseconds();
+
+/* Shows text on one line that the next call overwrites, when the error
+ * stream is a terminal; "" clears it. */
+void DistOsProgress(const std::string &text);
+
+/* Runs the script checker on the script lpszScript (a name) in the
+ * distribution folder outDir, as SETUP.EXE would read it there. */
+std::vector<FINDING> DistOsCheck(const std::string &outDir, const char *lpszScript, UINT *puResult);
+
+#endif

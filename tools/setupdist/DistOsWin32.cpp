@@ -1,0 +1,254 @@
+/*
+ * DistOsWin32.cpp - the builder's system calls on Windows. Paths are kept
+ * as UTF-8 and handed to the wide calls, so any name of the file system
+ * is read; names go into the script in code page 936 whatever the
+ * system's own code page, and one that has no place there is refused.
+ */
+#include <windows.h>
+#include <shellapi.h>
+#include <io.h>
+#include <stdio.h>
+#include <memory>
+#include "DistOs.h"
+#include "SetupinfOs.h"
+
+#define CP_SCRIPT 936
+
+const char chDistSep = '\\';
+
+static bool bProgressShown;
+
+static std::wstring Wide(const std::string &text, UINT uCodePage = CP_UTF8)
+{
+    int cwch = MultiByteToWideChar(uCodePage, 0, text.data(), (int)text.size(), NULL, 0);
+    std::wstring w(cwch > 0 ? cwch : 0, L'\0');
+    if (cwch > 0)
+        MultiByteToWideChar(uCodePage, 0, text.data(), (int)text.size(), &w[0], cwch);
+    return w;
+}
+
+/* A wide text in a code page; FALSE when a character has no place there. */
+static bool Narrow(const std::wstring &w, UINT uCodePage, std::string *pOut)
+{
+    pOut->clear();
+    if (w.empty())
+        return true;
+    BOOL bDefaulted = FALSE;
+    BOOL *pbDefaulted = uCodePage == CP_UTF8 ? NULL : &bDefaulted;
+    DWORD dwFlags = uCodePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    int cb = WideCharToMultiByte(uCodePage, dwFlags, w.data(), (int)w.size(), NULL, 0, NULL, pbDefaulted);
+    if (cb <= 0 || bDefaulted)
+        return false;
+    pOut->resize(cb);
+    WideCharToMultiByte(uCodePage, dwFlags, w.data(), (int)w.size(), &(*pOut)[0], cb, NULL, NULL);
+    return true;
+}
+
+static std::string Utf8(const std::wstring &w)
+{
+    std::string s;
+    Narrow(w, CP_UTF8, &s);
+    return s;
+}
+
+static std::wstring WidePath(const std::string &path)
+{
+    std::wstring w = Wide(path);
+    for (wchar_t &c : w)
+        if (c == L'/')
+            c = L'\\';
+    return w;
+}
+
+std::vector<std::string> DistOsArgs(int argc, char **argv)
+{
+    int nArgs = 0;
+    LPWSTR *ppArgs = CommandLineToArgvW(GetCommandLineW(), &nArgs);
+    if (!ppArgs)
+        return std::vector<std::string>(argv + 1, argv + argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < nArgs; i++)
+        args.push_back(Utf8(ppArgs[i]));
+    LocalFree(ppArgs);
+    return args;
+}
+
+bool DistOsList(const std::string &dir, std::vector<DISTENTRY> *pEntries)
+{
+    pEntries->clear();
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = FindFirstFileW((WidePath(dir) + L"\\*").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        bool bFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        DISTENTRY entry = { Utf8(name), bFolder, !bFolder,
+                            bFolder ? 0 : ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow };
+        pEntries->push_back(entry);
+    } while (FindNextFileW(hFind, &data));
+    FindClose(hFind);
+    return true;
+}
+
+int DistOsKind(const std::string &path)
+{
+    DWORD dwAttr = GetFileAttributesW(WidePath(path).c_str());
+    if (dwAttr == INVALID_FILE_ATTRIBUTES)
+        return -1;
+    return (dwAttr & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
+bool DistOsReadFile(const std::string &path, std::vector<unsigned char> *pData)
+{
+    pData->clear();
+    HANDLE hFile = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(hFile, &size))
+        pData->reserve((size_t)size.QuadPart);
+    unsigned char ab[65536];
+    DWORD cb = 0;
+    BOOL bOk;
+    while ((bOk = ReadFile(hFile, ab, sizeof(ab), &cb, NULL)) && cb > 0)
+        pData->insert(pData->end(), ab, ab + cb);
+    CloseHandle(hFile);
+    return bOk != FALSE;
+}
+
+bool DistOsWriteNewFile(const std::string &path, const unsigned char *pb, size_t cb)
+{
+    std::wstring wpath = WidePath(path);
+    HANDLE hFile = CreateFileW(wpath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    bool bOk = true;
+    while (cb > 0 && bOk) {
+        DWORD cbChunk = cb > 0x100000 ? 0x100000 : (DWORD)cb, cbWritten = 0;
+        bOk = WriteFile(hFile, pb, cbChunk, &cbWritten, NULL) && cbWritten == cbChunk;
+        pb += cbChunk;
+        cb -= cbChunk;
+    }
+    if (!CloseHandle(hFile))
+        bOk = false;
+    if (!bOk)
+        DeleteFileW(wpath.c_str());
+    return bOk;
+}
+
+bool DistOsMakeFolder(const std::string &path)
+{
+    return CreateDirectoryW(WidePath(path).c_str(), NULL) != FALSE;
+}
+
+bool DistOsRemoveFile(const std::string &path)
+{
+    return DeleteFileW(WidePath(path).c_str()) != FALSE;
+}
+
+bool DistOsRemoveFolder(const std::string &path)
+{
+    return RemoveDirectoryW(WidePath(path).c_str()) != FALSE;
+}
+
+bool DistOsRename(const std::string &from, const std::string &to)
+{
+    return MoveFileW(WidePath(from).c_str(), WidePath(to).c_str()) != FALSE;
+}
+
+std::string DistOsFullPath(const std::string &path)
+{
+    if (DistOsKind(path) < 0)
+        return "";
+    WCHAR wsz[MAX_PATH * 4];
+    DWORD cwch = GetFullPathNameW(WidePath(path).c_str(), sizeof(wsz) / sizeof(wsz[0]), wsz, NULL);
+    if (cwch == 0 || cwch >= sizeof(wsz) / sizeof(wsz[0]))
+        return "";
+    std::string full = Utf8(wsz);
+    while (full.size() > 3 && full.back() == '\\')
+        full.pop_back();
+    return full;
+}
+
+std::string DistOsToolFolder()
+{
+    WCHAR wsz[MAX_PATH * 4];
+    DWORD cwch = GetModuleFileNameW(NULL, wsz, sizeof(wsz) / sizeof(wsz[0]));
+    if (cwch == 0 || cwch >= sizeof(wsz) / sizeof(wsz[0]))
+        return ".\\";
+    std::string path = Utf8(std::wstring(wsz, cwch));
+    return path.substr(0, path.rfind('\\') + 1);
+}
+
+bool DistOsToScript(const std::string &native, std::string *pScript)
+{
+    return Narrow(Wide(native), CP_SCRIPT, pScript);
+}
+
+bool DistOsTemplateToScript(const std::string &bytes, std::string *pScript, unsigned *puLine)
+{
+    pScript->clear();
+    *puLine = 0;
+    for (size_t nPos = 0; nPos < bytes.size();) {
+        size_t nEnd = bytes.find('\n', nPos);
+        nEnd = nEnd == std::string::npos ? bytes.size() : nEnd + 1;
+        std::string line = bytes.substr(nPos, nEnd - nPos), script;
+        ++*puLine;
+        if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, line.data(), (int)line.size(), NULL, 0) <= 0 ||
+            !Narrow(Wide(line, CP_ACP), CP_SCRIPT, &script))
+            return false;
+        *pScript += script;
+        nPos = nEnd;
+    }
+    return true;
+}
+
+std::string DistOsScriptToNative(const std::string &script)
+{
+    return Utf8(Wide(script, CP_SCRIPT));
+}
+
+void DistOsPrint(bool bError, const std::string &text)
+{
+    FILE *fp = bError ? stderr : stdout;
+    std::string out;
+    if (!Narrow(Wide(text), CP_ACP, &out))
+        out = text;
+    if (bError)
+        fflush(stdout);
+    fprintf(fp, "%s\n", out.c_str());
+    fflush(fp);
+}
+
+unsigned long DistOsMilliseconds()
+{
+    return GetTickCount();
+}
+
+void DistOsProgress(const std::string &text)
+{
+    if (!_isatty(_fileno(stderr)) || (text.empty() && !bProgressShown))
+        return;
+    fprintf(stderr, "\r%-78s\r", text.c_str());
+    bProgressShown = !text.empty();
+}
+
+/* The checker reads the distribution with the ANSI calls SETUP.EXE uses. */
+std::vector<FINDING> DistOsCheck(const std::string &outDir, const char *lpszScript, UINT *puResult)
+{
+    std::vector<FINDING> findings;
+    std::string path;
+    *puResult = LOAD_CANTOPEN;
+    if (!Narrow(WidePath(outDir + "\\" + lpszScript), CP_ACP, &path)) {
+        findings.push_back({ 0, SEV_ERROR, "the distribution's path has no place in the system's code page" });
+        return findings;
+    }
+    std::unique_ptr<CSetupInf> pInf(new CSetupInf);
+    findings = CheckScript(*pInf, path.c_str(), puResult);
+    OsSetProgramFolder(NULL);
+    return findings;
+}

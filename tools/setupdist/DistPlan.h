@@ -1,0 +1,70 @@
+/*
+ * DistPlan.h - the layout of a distribution: the application's folders
+ * and files, each under its native name (the file system's) and its
+ * script name (code page 936), checked against every limit of the script
+ * and of the copy step before anything is written.
+ */
+#ifndef DISTPLAN_H
+#define DISTPLAN_H
+
+#include <string>
+#include <vector>
+#include "Setupinf.h"
+
+#define DIST_MAXFOLDERS (MAXDIR - 1)    /* the reader's check fires at MAXDIR */
+#define DIST_MAXFILES   (MAXFILE - 1)
+#define DIST_MAXSPACEK  65535           /* what SpaceNeeded can say */
+
+/* The names SETUP.EXE, its script and the script while it is checked
+ * take at the top of the distribution. */
+#define DIST_SETUPEXE   "SETUP.EXE"
+#define DIST_SCRIPT     "SETUP.INF"
+#define DIST_NEWSCRIPT  "SETUP.IN$"
+
+typedef struct tagDISTFOLDER {
+    std::string strNative;      /* path below the top, native names and separator; "" the top */
+    std::string strScript;      /* the same in code page 936 with backslashes */
+    int iParent;                /* -1 for the top */
+} DISTFOLDER;                   /* its directory id is its index */
+
+typedef struct tagDISTFILE {
+    int iFolder;
+    std::string strNative;      /* the file's name */
+    std::string strScript;
+    std::string strPackedNative;    /* name of the compressed form; "" when it cannot have one */
+    std::string strPackedScript;
+    char chMissing;             /* the character the compressed name lost, or 0 */
+    unsigned long long cbSize;
+    bool bPacked;               /* stored compressed */
+    unsigned long long cbStored;
+} DISTFILE;
+
+typedef struct tagDISTPLAN {
+    std::vector<DISTFOLDER> folders;
+    std::vector<DISTFILE> files;
+    std::vector<std::pair<std::string, std::string>> errors;   /* native path, why */
+    char chSep;                 /* the native path separator */
+} DISTPLAN;
+
+/* A folder's or file's path below the top, native, for messages. */
+std::string NativePath(const DISTPLAN &plan, int iFolder, const std::string &name);
+std::string FileNativePath(const DISTPLAN &plan, const DISTFILE &file);
+
+/* Checks the layout and adds an error for each limit it passes: counts,
+ * names, names alike but for letter case, the names SETUP.EXE and its
+ * script take, folder and file paths once installed below lpszDefDir
+ * (the script's DefDir, code page 936; NULL when it has none), and the
+ * length of each [Files] line. Gives each file the name of its compressed
+ * form where that form stays within every limit too. */
+void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir);
+
+/* The space the files take once installed, in K: each file's expanded
+ * size rounded up to whole clusters of cbCluster bytes. When it passes
+ * DIST_MAXSPACEK an error names the file that passes it. */
+unsigned long long SpaceNeededK(DISTPLAN *pPlan, unsigned long cbCluster);
+
+/* The [Files] line of a file, with its display name cut to keep the line
+ * within the reader's 255 characters. */
+std::string FileLine(const DISTPLAN &plan, const DISTFILE &file, bool bPacked);
+
+#endif
