@@ -15,26 +15,9 @@
 #include "DistNames.h"
 #include "SetupDist.h"
 #include "Szdd.h"
+#include "SzddSamples.h"
 
 /* Bytes from a fixed seed; bRandom for noise, else a small alphabet. */
-static std::string Bytes(size_t cb, unsigned uSeed, bool bRandom)
-{
-    std::string s(cb, '\0');
-    for (size_t i = 0; i < cb; i++) {
-        uSeed = uSeed * 1103515245u + 12345u;
-        s[i] = (char)(bRandom ? uSeed >> 16 : "ABCD\0\1\r\n"[(uSeed >> 16) % 8]);
-    }
-    return s;
-}
-
-static std::string Lines(size_t cb)
-{
-    std::string s;
-    for (int i = 0; s.size() < cb; i++)
-        s += "line " + std::to_string(i) + ": the quick brown fox jumps over the lazy dog\r\n";
-    return s.substr(0, cb);
-}
-
 class DistTest : public ::testing::Test {
 public:
     void SetUp() override
@@ -110,18 +93,7 @@ const char DistTest::szTemplate[] =
  * larger than what mscompress makes of it. */
 TEST_F(DistTest, CompressorRoundTripsThroughMsexpandAndBeatsMscompress)
 {
-    const struct { const char *lpszName; std::string bytes; } samples[] = {
-        { "EMPTY", "" },
-        { "ONE", "x" },
-        { "TEXT", Lines(30000) },
-        { "BINARY", Bytes(20000, 1, false) },
-        { "RANDOM", Bytes(20000, 2, true) },
-        { "ZEROS", std::string(70000, '\0') },
-        { "SPACES", std::string(5000, ' ') + "end" },
-        /* Repeats at the ring's reach and one byte beyond it. */
-        { "REACH", Bytes(4096, 6, true) + Bytes(4096, 6, true) },
-        { "BEYOND", Bytes(4097, 7, true) + Bytes(4097, 7, true) },
-    };
+    const std::vector<SZDDSAMPLE> samples = SzddSamples();
     for (const auto &sample : samples) {
         std::vector<unsigned char> packed;
         ASSERT_TRUE(SzddCompress((const unsigned char *)sample.bytes.data(), sample.bytes.size(), 'T', &packed));

@@ -138,9 +138,7 @@ TEST_F(EndToEnd, LeavingAtTheWelcomeEndsQuietly)
     HWND hWelcome = run.WaitWindow("#32770", Gbk(L"演示程序").c_str());
     ASSERT_NE(hWelcome, (HWND)NULL);
     PressButton(hWelcome, IDCANCEL);
-    HWND hwndBox = run.WaitMessageBox();
-    ASSERT_NE(hwndBox, (HWND)NULL);
-    PressButton(hwndBox, IDYES);
+    EXPECT_NE(run.AnswerBox(IDYES), "(no box)");
     EXPECT_EQ(run.WaitExit(), 0u);
     EXPECT_FALSE(GroupExists());
 }
@@ -152,10 +150,7 @@ TEST_F(EndToEnd, LeavingAtTheDestinationEndsQuietly)
     HWND hDest = run.WaitDestDialog();
     ASSERT_NE(hDest, (HWND)NULL);
     PressButton(hDest, IDCANCEL);
-    HWND hwndBox = run.WaitMessageBox();
-    ASSERT_NE(hwndBox, (HWND)NULL);
-    EXPECT_EQ(BoxText(hwndBox), Gbk(L"你是否要退出?"));
-    PressButton(hwndBox, IDYES);
+    EXPECT_EQ(run.AnswerBox(IDYES), Gbk(L"你是否要退出?"));
     EXPECT_EQ(run.WaitExit(), 0u);
     EXPECT_FALSE(FileExists(dest));
     EXPECT_FALSE(GroupExists());

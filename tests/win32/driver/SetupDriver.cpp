@@ -256,12 +256,19 @@ HWND SetupRun::ConfirmDestination(LPCSTR lpszPath, DWORD dwMs)
     return hDest;
 }
 
-std::string SetupRun::FinalMessage(DWORD dwMs, DWORD *pdwExit)
+std::string SetupRun::AnswerBox(int nButton, DWORD dwMs)
 {
     HWND hwndBox = WaitMessageBox(dwMs);
-    std::string text = hwndBox ? BoxText(hwndBox) : "(no box)";
-    if (hwndBox)
-        PressButton(hwndBox, IDOK);
+    if (!hwndBox)
+        return "(no box)";
+    std::string text = BoxText(hwndBox);
+    PressButton(hwndBox, nButton);
+    return text;
+}
+
+std::string SetupRun::FinalMessage(DWORD dwMs, DWORD *pdwExit)
+{
+    std::string text = AnswerBox(IDOK, dwMs);
     DWORD dwExit = WaitExit();
     if (pdwExit)
         *pdwExit = dwExit;

@@ -106,6 +106,9 @@ public:
     HWND AcceptWelcome(LPCSTR lpszApp, DWORD dwMs = DRIVER_TIMEOUT);
     HWND WaitDestDialog(DWORD dwMs = DRIVER_TIMEOUT);
     HWND ConfirmDestination(LPCSTR lpszPath = NULL, DWORD dwMs = DRIVER_TIMEOUT);
+    /* A message box of the program answered with button nButton: its text,
+     * or "(no box)" after the time limit. */
+    std::string AnswerBox(int nButton, DWORD dwMs = DRIVER_TIMEOUT);
     /* The box that ends the installation: its text ("(no box)" after the
      * time limit); then OK, and the exit code into *pdwExit when given. */
     std::string FinalMessage(DWORD dwMs = 30000, DWORD *pdwExit = NULL);
