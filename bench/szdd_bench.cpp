@@ -7,21 +7,8 @@
 #include <time.h>
 #include <string>
 #include <vector>
+#include "DistOs.h"
 #include "Szdd.h"
-
-static bool ReadAll(const char *lpszPath, std::vector<unsigned char> *pData)
-{
-    FILE *fp = fopen(lpszPath, "rb");
-    if (!fp)
-        return false;
-    unsigned char ab[65536];
-    size_t cb;
-    while ((cb = fread(ab, 1, sizeof(ab), fp)) > 0)
-        pData->insert(pData->end(), ab, ab + cb);
-    bool bOk = !ferror(fp);
-    fclose(fp);
-    return bOk;
-}
 
 static bool WriteAll(const std::string &path, const std::vector<unsigned char> &data)
 {
@@ -40,7 +27,7 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; i++) {
         std::vector<unsigned char> data, packed;
         std::string out = std::string(argv[i]) + "_";
-        if (!ReadAll(argv[i], &data) || !SzddCompress(data.data(), data.size(), 0, &packed) ||
+        if (!DistOsReadFile(argv[i], &data) || !SzddCompress(data.data(), data.size(), 0, &packed) ||
             !WriteAll(out, packed)) {
             fprintf(stderr, "szdd_bench: %s failed\n", argv[i]);
             return 1;

@@ -4,7 +4,6 @@
 #include <stdio.h>
 #include <string.h>
 #include "CopyPath.h"
-#include "SetupOs.h"
 
 BOOL JoinText(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond)
 {
@@ -31,14 +30,5 @@ BOOL JoinLabel(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond)
 {
     char szWhole[2 * MAXCOPYPATH];
     snprintf(szWhole, sizeof(szWhole), "%s%s", lpszFirst, lpszSecond);
-    size_t cch = 0;
-    while (szWhole[cch]) {
-        size_t cchChar = OsIsLeadByte(szWhole[cch]) && szWhole[cch + 1] ? 2 : 1;
-        if (cch + cchChar >= MAXCOPYPATH)
-            break;
-        cch += cchChar;
-    }
-    memcpy(lpszOut, szWhole, cch);
-    lpszOut[cch] = '\0';
-    return szWhole[cch] == '\0';
+    return StoreText(lpszOut, MAXCOPYPATH, szWhole);
 }

@@ -18,14 +18,8 @@ void LowerPath(LPSTR lpszPath)
 
 int LastBackslash(LPCSTR lpszPath)
 {
-    int nLast = -1;
-    for (int i = 0; lpszPath[i]; i++) {
-        if (OsIsLeadByte(lpszPath[i]) && lpszPath[i + 1])
-            i++;
-        else if (lpszPath[i] == '\\')
-            nLast = i;
-    }
-    return nLast;
+    LPCSTR p = FindLastBackslash(lpszPath);
+    return p ? (int)(p - lpszPath) : -1;
 }
 
 void RemoveTrailingBackslash(LPSTR lpszPath)
