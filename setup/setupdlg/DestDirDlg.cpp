@@ -257,11 +257,11 @@ static BOOL OnDestCommand(HWND hDlg, WPARAM wParam)
 INT_PTR CALLBACK DestDirDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
+    case WM_COMMAND:
+        return OnDestCommand(hDlg, wParam);
     case WM_INITDIALOG:
         OnDestInit(hDlg);
         return TRUE;
-    case WM_COMMAND:
-        return OnDestCommand(hDlg, wParam);
     }
     return FALSE;
 }

@@ -1,7 +1,8 @@
 /*
- * SetupinfView.h - read-only access to every field of the install
- * database, for the script checker and the tests. The installation steps
- * use the accessors of CSetupInf only.
+ * SetupinfView.h - read-only access to the fields of the install
+ * database that CSetupInf's own accessors do not hand out, for the
+ * script checker and the tests. The installation steps use the accessors
+ * of CSetupInf only.
  */
 #ifndef SETUPINFVIEW_H
 #define SETUPINFVIEW_H
@@ -15,15 +16,9 @@ public:
     int  Section() const { return m_inf.nSection; }
     LPCSTR AppName() const { return m_inf.szAppName; }
     LPCSTR DefDir() const { return m_inf.szDefDir; }
-    UINT SpaceNeeded() const { return m_inf.uSpaceNeeded; }
     LPCSTR PMGroupFirst() const { return m_inf.szPMGroupFirst; }
     LPCSTR PMGroupName() const { return m_inf.szPMGroupName; }
-    BOOL ShowSubDirCreateStats() const { return m_inf.bShowSubDirCreateStats; }
-    BOOL InstallToHD() const { return m_inf.bInstallToHD; }
     UINT NumSrcDirs() const { return m_inf.uNumSrcDirs; }
-    UINT NumDstDirs() const { return m_inf.uNumDstDirs; }
-    UINT NumFiles() const { return m_inf.uNumFiles; }
-    UINT NumPMItems() const { return m_inf.uNumPMItems; }
     const DIRENTRY *SrcDir(UINT i) const { return i < MAXDIR ? m_inf.pSrcDirs[i] : NULL; }
     const DIRENTRY *DstDir(UINT i) const { return i < MAXDIR ? m_inf.pDstDirs[i] : NULL; }
     const FILEENTRY *File(UINT i) const { return i < MAXFILE ? m_inf.pFiles[i] : NULL; }

@@ -85,7 +85,7 @@ TEST_F(DatabaseTest, OnlyEndLoadsAnEmptyDatabase)
 {
     ASSERT_EQ(Load("[End]\r\n"), 0u);
     EXPECT_EQ(view.Section(), SECT_END);
-    EXPECT_EQ(view.NumSrcDirs() + view.NumDstDirs() + view.NumFiles() + view.NumPMItems(), 0u);
+    EXPECT_EQ(view.NumSrcDirs() + inf.GetNumDstDirs() + inf.GetNumFiles() + inf.GetNumPMItems(), 0u);
     EXPECT_STREQ(view.AppName(), "");
     EXPECT_EQ(inf.GetSpaceNeeded(), 0u);
     EXPECT_FALSE(inf.GetInstallToHD());

@@ -48,7 +48,7 @@ TEST_F(EntriesTest, DirectoryLineWithoutEqualsSignIsLeftOutAndReported)
 {
     ASSERT_EQ(Load("[SrcDirs]\r\n1 src\r\n[DstDirs]\r\n2\r\n2=ok\r\n[End]\r\n"), 0u);
     EXPECT_EQ(view.NumSrcDirs(), 0u);
-    ASSERT_EQ(view.NumDstDirs(), 1u);
+    ASSERT_EQ(inf.GetNumDstDirs(), 1u);
     EXPECT_EQ(DstDirText(0), "2=ok");
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "strchr(lpszLine,'=')!=NULL",
                                                    "strchr(lpszLine,'=')!=NULL" }));
@@ -64,7 +64,7 @@ TEST_F(EntriesTest, DirectoryTablesHoldAHundredAndReportFromTheHundredth)
     MakeFile("FULL.INF", Lines("[SrcDirs]\r\n", 101, "1=s") + Lines("[DstDirs]\r\n", 102, "2=d") + "[End]\r\n");
     ASSERT_EQ(full.Load(Path("FULL.INF").c_str(), NULL), 0u);
     EXPECT_EQ(v.NumSrcDirs(), 100u);
-    EXPECT_EQ(v.NumDstDirs(), 100u);
+    EXPECT_EQ(full.GetNumDstDirs(), 100u);
     std::vector<std::string> expect(2, "uNumSrcDirs<MAXDIR");
     expect.insert(expect.end(), 3, "uNumDstDirs<MAXDIR");
     EXPECT_EQ(Checks(), expect);
@@ -93,7 +93,7 @@ TEST_F(EntriesTest, FileLinesWithMissingSeparatorsAreReportedAndNeverGuessed)
                    "NoLastComma,1:a,2:b\r\n"
                    "NoDstColon,1:a,2 b,\r\n"
                    "[End]\r\n"), 0u);
-    ASSERT_EQ(view.NumFiles(), 5u);
+    ASSERT_EQ(inf.GetNumFiles(), 5u);
     EXPECT_EQ(FileText(0), "NoComma|0:|0:");
     EXPECT_EQ(FileText(1), "NoColon|1:|2:b");
     EXPECT_EQ(FileText(2), "NoSrcComma|1:a|0:");
@@ -113,8 +113,8 @@ TEST_F(EntriesTest, EntriesWhoseNamesWereCutAreLeftOut)
                    "Dst,1:" + n127 + ",2:" + n127 + ",\r\n"                   /* the line lost its last comma */
                    "Kept,1:a,2:b," + std::string(300, 'x') + "\r\n"           /* the cut is past the names */
                    "[PM Info]\r\n" + n128 + ",Cut\r\n[End]\r\n"), 0u);     /* item specification cut */
-    EXPECT_EQ(view.NumSrcDirs() + view.NumPMItems(), 0u);
-    ASSERT_EQ(view.NumFiles(), 1u);
+    EXPECT_EQ(view.NumSrcDirs() + inf.GetNumPMItems(), 0u);
+    ASSERT_EQ(inf.GetNumFiles(), 1u);
     EXPECT_EQ(FileText(0), "Kept|1:a|2:b");
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "strlen(p+1)<sizeof(szDir)", "strlen(lpszPos)<sizeof(szLine)",
         "strlen(lpszLine)<sizeof(szDisplayName)", "strlen(t)<cchName", "strlen(lpszPos)<sizeof(szLine)",
@@ -126,7 +126,7 @@ TEST_F(EntriesTest, RecordsThatCannotBeMadeAreNeitherStoredNorCounted)
     nFailRecords = 4;
     ASSERT_EQ(Load("[SrcDirs]\r\n1=a\r\n[DstDirs]\r\n2=b\r\n[Files]\r\nF,1:a,2:b,\r\n"
                    "[PM Info]\r\nxSxa,A\r\n[DstDirs]\r\n3=kept\r\n[End]\r\n"), 0u);
-    EXPECT_EQ(view.NumSrcDirs() + view.NumFiles() + view.NumPMItems(), 0u);
+    EXPECT_EQ(view.NumSrcDirs() + inf.GetNumFiles() + inf.GetNumPMItems(), 0u);
     EXPECT_EQ(DstDirText(0), "3=kept");
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "pDir!=NULL", "pDir!=NULL", "pFile!=NULL", "pItem!=NULL" }));
 }
@@ -140,14 +140,14 @@ TEST_F(EntriesTest, FileTableHoldsAThousandAndReportsFromTheThousandth)
     CSetupInfView v(full);
     MakeFile("FULL.INF", Lines("[Files]\r\n", 1002, "f,1:f,1:f,") + "[End]\r\n");
     ASSERT_EQ(full.Load(Path("FULL.INF").c_str(), NULL), 0u);
-    EXPECT_EQ(v.NumFiles(), 1000u);
+    EXPECT_EQ(full.GetNumFiles(), 1000u);
     EXPECT_EQ(Checks(), std::vector<std::string>(3, "uNumFiles<MAXFILE"));
 }
 
 TEST_F(EntriesTest, ItemLines)
 {
     ASSERT_EQ(Load("[PM Info]\r\nxSxAPP.EXE,  演示 , one, two \r\nab,\r\nNoComma\r\n[End]\r\n"), 0u);
-    ASSERT_EQ(view.NumPMItems(), 3u);
+    ASSERT_EQ(inf.GetNumPMItems(), 3u);
     EXPECT_EQ(ItemText(0), "xSxAPP.EXE|演示 , one, two");
     EXPECT_EQ(ItemText(1), "ab|");
     EXPECT_EQ(ItemText(2), "NoComma|");
@@ -157,7 +157,7 @@ TEST_F(EntriesTest, ItemLines)
 TEST_F(EntriesTest, ItemTableHoldsTwentyAndReportsEachExtraLine)
 {
     ASSERT_EQ(Load(Lines("[PM Info]\r\n", 22, "xDxa.exe,A") + "[End]\r\n"), 0u);
-    EXPECT_EQ(view.NumPMItems(), 20u);
+    EXPECT_EQ(inf.GetNumPMItems(), 20u);
     EXPECT_EQ(Checks(), std::vector<std::string>(2, "uNumPMItems<MAXPMITEM"));
 }
 
@@ -171,7 +171,7 @@ TEST_F(EntriesTest, WildcardListsTheSourceFolderInPlace)
     MakeDir("disk1/sub");
     MakeFile("disk1/sub/inner.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n4=disk1\r\n[Files]\r\nFirst,4:x,1:x,\r\n*4-9,ignored\r\nLast,4:y,1:y,\r\n[End]\r\n"), 0u);
-    ASSERT_EQ(view.NumFiles(), 5u);
+    ASSERT_EQ(inf.GetNumFiles(), 5u);
     EXPECT_EQ(FileText(0), "First|4:x|1:x");
     EXPECT_EQ(FileText(1), ".hidden|4:.hidden|9:.hidden");
     EXPECT_EQ(FileText(2), "a.txt|4:a.txt|9:a.txt");
@@ -185,7 +185,7 @@ TEST_F(EntriesTest, WildcardFolderFormsAndTheProgramFolderItself)
     MakeFile("d2/two.txt");
     MakeFile("d3/three.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n1=d2\\\r\n2=d3/\r\n3=\r\n[Files]\r\n*1-1,\r\n*2-1,\r\n*3-1,\r\n[End]\r\n"), 0u);
-    ASSERT_EQ(view.NumFiles(), 3u);
+    ASSERT_EQ(inf.GetNumFiles(), 3u);
     EXPECT_EQ(FileText(0), "two.txt|1:two.txt|1:two.txt");
     EXPECT_EQ(FileText(1), "three.txt|2:three.txt|1:three.txt");
     /* The empty folder lists the program's folder: only the script is there. */
@@ -196,7 +196,7 @@ TEST_F(EntriesTest, WildcardIdTextsAreReadLikeNumbersAndKeptForTheEntries)
 {
     MakeFile("w/f.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n7=w\r\n[Files]\r\n* 7 - 8 ,\r\n*07-0,\r\n[End]\r\n"), 0u);
-    ASSERT_EQ(view.NumFiles(), 2u);
+    ASSERT_EQ(inf.GetNumFiles(), 2u);
     EXPECT_EQ(FileText(0), "f.txt|7:f.txt|8:f.txt");
     EXPECT_EQ(FileText(1), "f.txt|7:f.txt|0:f.txt");
 }
@@ -206,7 +206,7 @@ TEST_F(EntriesTest, WildcardProblemsAddNothingAndAreReported)
     MakeFile("w/f.txt");
     ASSERT_EQ(Load("[Files]\r\n*1-1,\r\n[SrcDirs]\r\n1=w\r\n2=missing\r\n[Files]\r\n"
                    "*1 1,\r\n*1-1\r\n*123456789012-1,\r\n*1-123456789012,\r\n*2-1,\r\n[End]\r\n"), 0u);
-    EXPECT_EQ(view.NumFiles(), 0u);
+    EXPECT_EQ(inf.GetNumFiles(), 0u);
     EXPECT_EQ(Checks(), (std::vector<std::string>{
         "ii!=uNumSrcDirs", "p!=NULL", "p!=NULL",
         "strlen(lpszLine+1)<sizeof(szSrcId)",
@@ -219,7 +219,7 @@ TEST_F(EntriesTest, WildcardSourceIdsBeyondSixteenBitsFindNoDirectory)
      * "*-1-1," has the empty id 0. */
     MakeFile("w/f.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\r\n[Files]\r\n*65537-1,\r\n*4294967297-1,\r\n*-1-1,\r\n[End]\r\n"), 0u);
-    EXPECT_EQ(view.NumFiles(), 0u);
+    EXPECT_EQ(inf.GetNumFiles(), 0u);
     EXPECT_EQ(Checks(), std::vector<std::string>(3, "ii!=uNumSrcDirs"));
 }
 
@@ -229,7 +229,7 @@ TEST_F(EntriesTest, WildcardFilesWithCommaOrOverlongNameAreLeftOut)
     MakeFile("w/" + std::string(130, 'n'));
     MakeFile("w/ok.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\r\n[Files]\r\n*1-1,\r\n[End]\r\n"), 0u);
-    ASSERT_EQ(view.NumFiles(), 1u);
+    ASSERT_EQ(inf.GetNumFiles(), 1u);
     EXPECT_EQ(FileText(0), "ok.txt|1:ok.txt|1:ok.txt");
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "strchr(lpszName,',')==NULL",
                                                    "strlen(lpszName)<MAXTEXT" }));
@@ -241,7 +241,7 @@ TEST_F(EntriesTest, WildcardGeneratedLineOver255IsLeftOut)
     std::string name(80, 'm');
     MakeFile("w/" + name);
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\r\n[Files]\r\n*00000000001-00000000001,\r\n*1-1,\r\n[End]\r\n"), 0u);
-    ASSERT_EQ(view.NumFiles(), 1u);
+    ASSERT_EQ(inf.GetNumFiles(), 1u);
     EXPECT_EQ(FileText(0), name + "|1:" + name + "|1:" + name);
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "cch>0&&cch<(int)sizeof(szLine)" }));
 }
@@ -251,7 +251,7 @@ TEST_F(EntriesTest, WildcardsStopAtTheFileCapacity)
     for (int i = 0; i < 30; i++)
         MakeFile("w/f" + std::to_string(100 + i));
     ASSERT_EQ(Load(Lines("[SrcDirs]\r\n1=w\r\n[Files]\r\n", 980, "f,1:f,1:f,") + "*1-1,\r\n[End]\r\n"), 0u);
-    EXPECT_EQ(view.NumFiles(), 1000u);
+    EXPECT_EQ(inf.GetNumFiles(), 1000u);
     EXPECT_EQ(FileText(999), "f119|1:f119|1:f119");
     EXPECT_EQ(Checks(), std::vector<std::string>(10, "uNumFiles<MAXFILE"));
 }
@@ -262,6 +262,6 @@ TEST_F(EntriesTest, WildcardFolderEndingInADoubleByteCharacterGetsItsBackslash)
      * backslash. On Linux the folder's name is that character in UTF-8. */
     MakeFile("w\xe4\xb9\x97/f.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\x81\x5C\r\n[Files]\r\n*1-1,\r\n[End]\r\n"), 0u);
-    ASSERT_EQ(view.NumFiles(), 1u);
+    ASSERT_EQ(inf.GetNumFiles(), 1u);
     EXPECT_EQ(FileText(0), "f.txt|1:f.txt|1:f.txt");
 }

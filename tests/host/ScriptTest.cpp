@@ -75,7 +75,7 @@ TEST_F(ScriptTest, RepeatedSectionsAddToWhatIsThere)
 TEST_F(ScriptTest, LineEndsCrLfLfAndMixed)
 {
     ASSERT_EQ(Load("[DstDirs]\n1=a\r\n2=b\n\n3=c\r\n[End]\n"), 0u);
-    ASSERT_EQ(view.NumDstDirs(), 3u);
+    ASSERT_EQ(inf.GetNumDstDirs(), 3u);
     EXPECT_EQ(DstDirText(0), "1=a");
     EXPECT_EQ(DstDirText(1), "2=b");
     EXPECT_EQ(DstDirText(2), "3=c");
@@ -103,7 +103,7 @@ TEST_F(ScriptTest, LongLinesAreCutAt255AndReported)
     /* The line fits; the folder does not fit its field of 128, and cut it
      * would name another folder. */
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "strlen(p+1)<sizeof(szDir)" }));
-    EXPECT_EQ(view.NumDstDirs(), 0u);
+    EXPECT_EQ(inf.GetNumDstDirs(), 0u);
 
     CSetupInf other;
     SetupCheckReset();

@@ -1,7 +1,7 @@
 /*
  * DistOs.h - what the distribution builder needs of the system: folders
  * listed, files read and written, names converted to the script's code
- * page, the script checker run on the written distribution. Paths are
+ * page and for the script checker. Paths are
  * native: UTF-8 with '/' on Linux (DistOsHost.cpp); UTF-8 with '\' on
  * Windows, handed to the wide calls (DistOsWin32.cpp).
  */
@@ -10,7 +10,6 @@
 
 #include <string>
 #include <vector>
-#include "InfCheck.h"
 
 extern const char chDistSep;
 
@@ -69,8 +68,10 @@ unsigned long DistOsMilliseconds();
  * stream is a terminal; "" clears it. */
 void DistOsProgress(const std::string &text);
 
-/* Runs the script checker on the script lpszScript (a name) in the
- * distribution folder outDir, as SETUP.EXE would read it there. */
-std::vector<FINDING> DistOsCheck(const std::string &outDir, const char *lpszScript, UINT *puResult);
+/* A native path as the script checker's file calls take it: code page
+ * 936 on Linux, where its host layer finds the UTF-8 name; the system's
+ * code page on Windows, where it reads with the ANSI calls SETUP.EXE
+ * uses. FALSE when a character has no place there. */
+bool DistOsCheckerPath(const std::string &native, std::string *pPath);
 
 #endif

@@ -15,7 +15,6 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
-#include <memory>
 #include "DistOs.h"
 
 const char chDistSep = '/';
@@ -206,19 +205,7 @@ void DistOsProgress(const std::string &text)
     bProgressShown = !text.empty();
 }
 
-/* ---- the check ---------------------------------------------------------- */
-
-/* The checker takes paths in code page 936, as SETUP.EXE does, and its
- * host layer finds them under their UTF-8 names here. */
-std::vector<FINDING> DistOsCheck(const std::string &outDir, const char *lpszScript, UINT *puResult)
+bool DistOsCheckerPath(const std::string &native, std::string *pPath)
 {
-    std::vector<FINDING> findings;
-    std::string path;
-    *puResult = LOAD_CANTOPEN;
-    if (!DistOsToScript(outDir + "/" + lpszScript, &path)) {
-        findings.push_back({ 0, SEV_ERROR, "the output folder's path has a character outside code page 936" });
-        return findings;
-    }
-    std::unique_ptr<CSetupInf> pInf(new CSetupInf);
-    return CheckScript(*pInf, path.c_str(), puResult);
+    return DistOsToScript(native, pPath);
 }

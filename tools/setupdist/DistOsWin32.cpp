@@ -8,9 +8,7 @@
 #include <shellapi.h>
 #include <io.h>
 #include <stdio.h>
-#include <memory>
 #include "DistOs.h"
-#include "SetupinfOs.h"
 
 #define CP_SCRIPT 936
 
@@ -237,18 +235,7 @@ void DistOsProgress(const std::string &text)
     bProgressShown = !text.empty();
 }
 
-/* The checker reads the distribution with the ANSI calls SETUP.EXE uses. */
-std::vector<FINDING> DistOsCheck(const std::string &outDir, const char *lpszScript, UINT *puResult)
+bool DistOsCheckerPath(const std::string &native, std::string *pPath)
 {
-    std::vector<FINDING> findings;
-    std::string path;
-    *puResult = LOAD_CANTOPEN;
-    if (!Narrow(WidePath(outDir + "\\" + lpszScript), CP_ACP, &path)) {
-        findings.push_back({ 0, SEV_ERROR, "the distribution's path has no place in the system's code page" });
-        return findings;
-    }
-    std::unique_ptr<CSetupInf> pInf(new CSetupInf);
-    findings = CheckScript(*pInf, path.c_str(), puResult);
-    OsSetProgramFolder(NULL);
-    return findings;
+    return Narrow(WidePath(native), CP_ACP, pPath);
 }

@@ -14,6 +14,8 @@
 #include <memory>
 #include "DistOs.h"
 #include "DistScript.h"
+#include "InfCheck.h"
+#include "SetupinfOs.h"
 #include "SetupDist.h"
 #include "Szdd.h"
 
@@ -415,6 +417,20 @@ static void ReportFinding(DISTRUN *pRun, const std::vector<DISTLINE> &lines, con
         pRun->pfnPrint(pRun->pContext, true, where + ": warning: " + text);
 }
 
+/* Runs the script checker on the written script, as SETUP.EXE would
+ * read it in the output folder. */
+static std::vector<FINDING> CheckWrittenScript(const DISTRUN *pRun, UINT *puResult)
+{
+    std::string path;
+    *puResult = LOAD_CANTOPEN;
+    if (!DistOsCheckerPath(OutPath(pRun, DIST_NEWSCRIPT), &path))
+        return { { 0, SEV_ERROR, "the output folder's path has a character the script checker cannot read" } };
+    std::unique_ptr<CSetupInf> pInf(new CSetupInf);
+    std::vector<FINDING> findings = CheckScript(*pInf, path.c_str(), puResult);
+    OsSetProgramFolder(NULL);
+    return findings;
+}
+
 /* Writes the script under its temporary name, checks the distribution
  * with the checker's code and names the script SETUP.INF only when the
  * checker finds no error. */
@@ -424,7 +440,7 @@ static bool FinishScript(DISTRUN *pRun, const std::vector<DISTLINE> &lines)
     if (!WriteNew(pRun, DIST_NEWSCRIPT, (const unsigned char *)text.data(), text.size()))
         return false;
     UINT uResult = 0;
-    std::vector<FINDING> findings = DistOsCheck(pRun->strOut, DIST_NEWSCRIPT, &uResult);
+    std::vector<FINDING> findings = CheckWrittenScript(pRun, &uResult);
     for (const FINDING &finding : findings)
         ReportFinding(pRun, lines, finding);
     if (uResult != LOAD_OK || CheckExitCode(findings) == 2) {

@@ -67,15 +67,16 @@ static void HarvestChecks(CHECKSTATE *pState, BOOL bNewLine)
 static void ObserveLine(LPVOID lpContext, UINT uLine, int nSection, LPCSTR lpszLine)
 {
     CHECKSTATE *pState = (CHECKSTATE *)lpContext;
-    CSetupInfView view(*pState->pInf);
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
     SCRIPTLINE line;
     line.uLine = uLine;
     line.nSection = nSection;
     line.strText = lpszLine;
     line.uFirstSrc = view.NumSrcDirs();
-    line.uFirstDst = view.NumDstDirs();
-    line.uFirstFile = view.NumFiles();
-    line.uFirstItem = view.NumPMItems();
+    line.uFirstDst = inf.GetNumDstDirs();
+    line.uFirstFile = inf.GetNumFiles();
+    line.uFirstItem = inf.GetNumPMItems();
     line.uLostChecks = 0;
     pState->lines.push_back(line);
     HarvestChecks(pState, TRUE);
@@ -84,25 +85,26 @@ static void ObserveLine(LPVOID lpContext, UINT uLine, int nSection, LPCSTR lpszL
 /* Gives each record the line that made it. */
 static void MapRecords(CHECKSTATE *pState)
 {
-    CSetupInfView view(*pState->pInf);
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
     pState->srcLine.assign(view.NumSrcDirs(), 0);
-    pState->dstLine.assign(view.NumDstDirs(), 0);
-    pState->fileLine.assign(view.NumFiles(), 0);
-    pState->fileWild.assign(view.NumFiles(), FALSE);
-    pState->itemLine.assign(view.NumPMItems(), 0);
+    pState->dstLine.assign(inf.GetNumDstDirs(), 0);
+    pState->fileLine.assign(inf.GetNumFiles(), 0);
+    pState->fileWild.assign(inf.GetNumFiles(), FALSE);
+    pState->itemLine.assign(inf.GetNumPMItems(), 0);
     const std::vector<SCRIPTLINE> &lines = pState->lines;
     for (size_t k = 0; k < lines.size(); k++) {
         BOOL bLast = k + 1 == lines.size();
         const SCRIPTLINE &l = lines[k];
         for (UINT i = l.uFirstSrc; i < (bLast ? view.NumSrcDirs() : lines[k + 1].uFirstSrc); i++)
             pState->srcLine[i] = l.uLine;
-        for (UINT i = l.uFirstDst; i < (bLast ? view.NumDstDirs() : lines[k + 1].uFirstDst); i++)
+        for (UINT i = l.uFirstDst; i < (bLast ? inf.GetNumDstDirs() : lines[k + 1].uFirstDst); i++)
             pState->dstLine[i] = l.uLine;
-        for (UINT i = l.uFirstFile; i < (bLast ? view.NumFiles() : lines[k + 1].uFirstFile); i++) {
+        for (UINT i = l.uFirstFile; i < (bLast ? inf.GetNumFiles() : lines[k + 1].uFirstFile); i++) {
             pState->fileLine[i] = l.uLine;
             pState->fileWild[i] = l.strText[0] == '*';
         }
-        for (UINT i = l.uFirstItem; i < (bLast ? view.NumPMItems() : lines[k + 1].uFirstItem); i++)
+        for (UINT i = l.uFirstItem; i < (bLast ? inf.GetNumPMItems() : lines[k + 1].uFirstItem); i++)
             pState->itemLine[i] = l.uLine;
     }
 }
@@ -196,7 +198,8 @@ static BOOL WildcardIds(const std::string &text, std::string *pSrc, std::string 
  * defined on an earlier line. */
 static std::string UndefinedSourceText(CHECKSTATE *pState, const SCRIPTLINE &line)
 {
-    CSetupInfView view(*pState->pInf);
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
     std::string src, dst;
     if (WildcardIds(line.strText, &src, &dst)) {
         long lId = strtol(src.c_str(), NULL, 10);
@@ -388,14 +391,15 @@ UINT AppAnchor(const CHECKSTATE *pState)
 
 static void CheckAppSettings(CHECKSTATE *pState)
 {
-    CSetupInfView view(*pState->pInf);
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
     if (view.AppName()[0] == '\0') {
         UINT uLine = KeyLine(pState, "AppName");
         Add(pState, uLine ? uLine : AppAnchor(pState), SEV_WARNING,
             uLine ? "AppName is empty: windows and messages get no title"
                   : "no AppName in [App]: windows and messages get no title");
     }
-    if (!view.InstallToHD())
+    if (!inf.GetInstallToHD())
         return;
     LPCSTR lpszDefDir = view.DefDir();
     if (!isalpha((unsigned char)lpszDefDir[0]) || lpszDefDir[1] != ':') {
@@ -422,9 +426,10 @@ std::string DirText(const DIRENTRY *pDir)
  * must come first. */
 static void CheckDstDirOrder(CHECKSTATE *pState)
 {
-    CSetupInfView view(*pState->pInf);
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
     std::vector<std::vector<std::string>> parts;
-    for (UINT i = 0; i < view.NumDstDirs(); i++)
+    for (UINT i = 0; i < inf.GetNumDstDirs(); i++)
         parts.push_back(PathParts(DirText(view.DstDir(i))));
 
     for (UINT i = 0; i < parts.size(); i++) {

@@ -141,9 +141,10 @@ static std::string SourcePath(const DIRENTRY *pDir, LPCSTR lpszName)
  * the space the files take once copied. */
 static void CheckFiles(CHECKSTATE *pState, unsigned long long *pcbTotal)
 {
-    CSetupInfView view(*pState->pInf);
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
     *pcbTotal = 0;
-    for (UINT i = 0; i < view.NumFiles(); i++) {
+    for (UINT i = 0; i < inf.GetNumFiles(); i++) {
         const FILEENTRY *pFile = view.File(i);
         char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
         pFile->GetNames(szDisplay, szSrc, szDst);
@@ -176,13 +177,13 @@ static void CheckFiles(CHECKSTATE *pState, unsigned long long *pcbTotal)
 
 static void CheckSpaceNeeded(CHECKSTATE *pState, unsigned long long cbTotal)
 {
-    CSetupInfView view(*pState->pInf);
+    const CSetupInf &inf = *pState->pInf;
     unsigned long long cKNeeded = (cbTotal + 1023) / 1024;
-    if (!view.InstallToHD() || view.SpaceNeeded() >= cKNeeded)
+    if (!inf.GetInstallToHD() || inf.GetSpaceNeeded() >= cKNeeded)
         return;
     UINT uLine = KeyLine(pState, "SpaceNeeded");
     Add(pState, uLine ? uLine : AppAnchor(pState), SEV_WARNING,
-        "SpaceNeeded is " + std::to_string(view.SpaceNeeded()) + "K but the files to copy take " +
+        "SpaceNeeded is " + std::to_string(inf.GetSpaceNeeded()) + "K but the files to copy take " +
         std::to_string(cKNeeded) + "K once expanded");
 }
 
@@ -190,9 +191,10 @@ static void CheckSpaceNeeded(CHECKSTATE *pState, unsigned long long cbTotal)
  * the copy step writes? */
 static BOOL IsInstalled(CHECKSTATE *pState, const std::string &relPath)
 {
-    CSetupInfView view(*pState->pInf);
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
     std::string want = NormalPath(relPath);
-    for (UINT i = 0; i < view.NumFiles(); i++) {
+    for (UINT i = 0; i < inf.GetNumFiles(); i++) {
         const FILEENTRY *pFile = view.File(i);
         const DIRENTRY *pDstDir = pState->pInf->FindDstDir(pFile->GetDstDirId());
         char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
@@ -207,8 +209,9 @@ static BOOL IsInstalled(CHECKSTATE *pState, const std::string &relPath)
 
 static void CheckItems(CHECKSTATE *pState)
 {
-    CSetupInfView view(*pState->pInf);
-    for (UINT i = 0; i < view.NumPMItems(); i++) {
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
+    for (UINT i = 0; i < inf.GetNumPMItems(); i++) {
         char szDescription[MAXTEXT], szSpec[MAXTEXT];
         view.PMItem(i)->GetItem(szDescription, szSpec);
         UINT uLine = pState->itemLine[i];
@@ -225,7 +228,7 @@ static void CheckItems(CHECKSTATE *pState)
         std::string bare = program.substr(0, program.find(' '));
         BOOL bSource = szSpec[1] == 'S' || szSpec[1] == 's';
         std::string found;
-        if (bSource || !view.InstallToHD()) {
+        if (bSource || !inf.GetInstallToHD()) {
             if (!FindOnDisk(pState, program, &found) && !FindOnDisk(pState, bare, &found))
                 Add(pState, uLine, SEV_WARNING,
                     "program " + Quote(program) + " of this item is not on the distribution" +

@@ -34,10 +34,11 @@ static std::string Number(unsigned long n)
     return std::to_string(n);
 }
 
-static std::string DirArray(const CSetupInfView &view, BOOL bSource)
+static std::string DirArray(const CSetupInf &inf, BOOL bSource)
 {
+    CSetupInfView view(inf);
     std::string s = "[";
-    UINT n = bSource ? view.NumSrcDirs() : view.NumDstDirs();
+    UINT n = bSource ? view.NumSrcDirs() : inf.GetNumDstDirs();
     for (UINT i = 0; i < n; i++) {
         const DIRENTRY *pDir = bSource ? view.SrcDir(i) : view.DstDir(i);
         char szDir[MAXTEXT];
@@ -48,10 +49,11 @@ static std::string DirArray(const CSetupInfView &view, BOOL bSource)
     return s + "]";
 }
 
-static std::string FileArray(const CSetupInfView &view)
+static std::string FileArray(const CSetupInf &inf)
 {
+    CSetupInfView view(inf);
     std::string s = "[";
-    for (UINT i = 0; i < view.NumFiles(); i++) {
+    for (UINT i = 0; i < inf.GetNumFiles(); i++) {
         const FILEENTRY *pFile = view.File(i);
         char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
         pFile->GetNames(szDisplay, szSrc, szDst);
@@ -65,10 +67,11 @@ static std::string FileArray(const CSetupInfView &view)
     return s + "]";
 }
 
-static std::string ItemArray(const CSetupInfView &view)
+static std::string ItemArray(const CSetupInf &inf)
 {
+    CSetupInfView view(inf);
     std::string s = "[";
-    for (UINT i = 0; i < view.NumPMItems(); i++) {
+    for (UINT i = 0; i < inf.GetNumPMItems(); i++) {
         char szDescription[MAXTEXT], szItemSpec[MAXTEXT];
         view.PMItem(i)->GetItem(szDescription, szItemSpec);
         s += (i ? "," : "");
@@ -97,14 +100,14 @@ std::string InfToJson(const CSetupInf &inf, UINT uResult)
            "," + Key("section") + Number(view.Section()) +
            "," + Key("appName") + JsonText(view.AppName()) +
            "," + Key("defDir") + JsonText(view.DefDir()) +
-           "," + Key("spaceNeeded") + Number(view.SpaceNeeded()) +
+           "," + Key("spaceNeeded") + Number(inf.GetSpaceNeeded()) +
            "," + Key("pmGroupFirst") + JsonText(view.PMGroupFirst()) +
            "," + Key("pmGroupName") + JsonText(view.PMGroupName()) +
-           "," + Key("showSubDirCreateStats") + (view.ShowSubDirCreateStats() ? "true" : "false") +
-           "," + Key("installToHD") + (view.InstallToHD() ? "true" : "false") +
-           "," + Key("srcDirs") + DirArray(view, TRUE) +
-           "," + Key("dstDirs") + DirArray(view, FALSE) +
-           "," + Key("files") + FileArray(view) +
-           "," + Key("pmItems") + ItemArray(view) +
+           "," + Key("showSubDirCreateStats") + (inf.GetShowSubDirCreateStats() ? "true" : "false") +
+           "," + Key("installToHD") + (inf.GetInstallToHD() ? "true" : "false") +
+           "," + Key("srcDirs") + DirArray(inf, TRUE) +
+           "," + Key("dstDirs") + DirArray(inf, FALSE) +
+           "," + Key("files") + FileArray(inf) +
+           "," + Key("pmItems") + ItemArray(inf) +
            "," + Key("checks") + CheckArray() + "}";
 }
