@@ -92,11 +92,9 @@ TEST_F(CopyStep, FullCopyPutsEveryFileInPlaceAndExpandsCompressedOnes)
                      "[DstDirs]\r\n0=\r\n1=data\r\n2=data\\sub\\\r\n3=lz\r\n"
                      "[Files]\r\nReadme,0:README.TXT,0:README.TXT,\r\nRenamed,1:A.TXT,2:B.TXT,\r\n*2-1,\r\n"
                      "Text,3:TEXT.TX_,3:TEXT.TXT,\r\nBin,3:BIN.DA_,3:BIN.DAT,\r\nZero,3:ZERO.BI_,0:ZERO.BIN,\r\n"));
-    HWND hwndBox = run.WaitMessageBox(20000);
-    ASSERT_NE(hwndBox, (HWND)NULL);
-    EXPECT_EQ(BoxText(hwndBox), Gbk(L"软件安装成功!"));
-    PressButton(hwndBox, IDOK);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    DWORD dwExit = 1;
+    EXPECT_EQ(run.FinalMessage(20000, &dwExit), Gbk(L"软件安装成功!"));
+    EXPECT_EQ(dwExit, 0u);
 
     EXPECT_EQ(ReadWholeFile(dest + "README.TXT"), "readme\r\n");
     EXPECT_EQ(ReadWholeFile(dest + "data\\sub\\B.TXT"), "file a\r\n");
@@ -212,11 +210,9 @@ TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
     AddFixture("TEXT.TXT_", "TEXT.TX_");
     StartCopy(Script("[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n[Files]\r\n"
                      "Short,1:SHORT.TXT,1:SHORT.TXT,\r\nText,1:TEXT.TX_,1:TEXT.TXT,\r\nEmpty,1:EMPTY.TXT,1:EMPTY.TXT,\r\n"));
-    HWND hwndBox = run.WaitMessageBox(20000);
-    ASSERT_NE(hwndBox, (HWND)NULL);
-    EXPECT_EQ(BoxText(hwndBox), Gbk(L"软件安装成功!"));
-    PressButton(hwndBox, IDOK);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    DWORD dwExit = 1;
+    EXPECT_EQ(run.FinalMessage(20000, &dwExit), Gbk(L"软件安装成功!"));
+    EXPECT_EQ(dwExit, 0u);
     /* Sizes first: a stale tail shows as a size, not as pages of 'o'. */
     const struct { const char *lpszName; std::string expected; } files[] = {
         { "SHORT.TXT", "new\r\n" }, { "TEXT.TXT", ReadWholeFile(Fixture("TEXT.TXT")) }, { "EMPTY.TXT", "" },
@@ -273,7 +269,7 @@ static HWND CancelDuringCopy(SetupRun &run, HWND *phDlg)
 TEST_F(CopyStep, CancelNoGoesOnCancelYesStopsBeforeTheNextFile)
 {
     std::string files;
-    for (int i = 0; i < 5; i++) {
+    for (int i = 0; i < 6; i++) {
         std::string name = "BIG" + std::to_string(i) + ".DAT";
         ASSERT_TRUE(CreateHardLinkA((run.Dir() + name).c_str(), Fixture("BIG.DAT").c_str(), NULL));
         files += "Big" + std::to_string(i) + ",1:" + name + ",1:" + name + ",\r\n";
@@ -287,19 +283,17 @@ TEST_F(CopyStep, CancelNoGoesOnCancelYesStopsBeforeTheNextFile)
     LRESULT nFirst = SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETPOS, 0, 0);
     PressButton(hwndBox, IDNO);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
-    /* The next click lands while a file is being copied: the question
-     * waits for the next drain, after that file. */
+    /* After No the copy goes on with the next file; a click while it is
+     * being copied waits for the next drain, after that file. */
+    ASSERT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(hDlg, IDC_ITEM)) == "Big" + std::to_string(nFirst); }))
+        << "after No the copy went on";
     PressButton(hDlg, IDCANCEL);
     hwndBox = run.WaitMessageBox(20000);
     ASSERT_NE(hwndBox, (HWND)NULL);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDCANCEL)));
 
     /* Layout and picture, while the dialog is up. */
-    RECT rc = WindowRect(hDlg);
-    EXPECT_EQ(rc.left, (GetSystemMetrics(SM_CXSCREEN) - 400) / 2);
-    EXPECT_EQ(rc.top, (GetSystemMetrics(SM_CYSCREEN) - 400) / 2);
-    EXPECT_EQ(rc.right - rc.left, 400);
-    EXPECT_EQ(rc.bottom - rc.top, 400);
+    EXPECT_EQ(PlaceText(hDlg), CentredPlaceText(400, 400));
     EXPECT_EQ(WindowText(hDlg), kApp);
     const struct { int nId, x, y, cx, cy; } layout[] = {
         { IDC_STATUSPIC, 0, 0, 400, 200 }, { IDC_ACTION, 20, 210, 300, 20 }, { IDC_ITEM, 20, 240, 300, 20 },
@@ -325,12 +319,12 @@ TEST_F(CopyStep, CancelNoGoesOnCancelYesStopsBeforeTheNextFile)
     LRESULT nDone = SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETPOS, 0, 0);
     EXPECT_EQ(WindowText(GetDlgItem(hDlg, IDC_ITEM)), "Big" + std::to_string(nDone - 1)) << "the last file's name";
     EXPECT_GT(nDone, nFirst) << "after No the copy went on";
-    EXPECT_EQ(SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETRANGE, 0, 0), 5);
+    EXPECT_EQ(SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETRANGE, 0, 0), 6);
     PressButton(hwndBox, IDYES);
     EXPECT_EQ(run.WaitExit(20000), 0u);
     ASSERT_GE(nDone, 1);
-    ASSERT_LT(nDone, 5) << "the copy ended before the cancel";
-    for (int i = 0; i < 5; i++)
+    ASSERT_LT(nDone, 6) << "the copy ended before the cancel";
+    for (int i = 0; i < 6; i++)
         EXPECT_EQ(FileExists(dest + "BIG" + std::to_string(i) + ".DAT"), i < nDone) << i;
 }
 

@@ -41,9 +41,13 @@ protected:
         CloseHandle(h);
         ASSERT_EQ(theSetupInf.Load((dir + "SETUP.INF").c_str(), hInst), 0u);
     }
-    HWND CreateProgressDialog()
+    /* The progress dialog, made and shown as the copy step does. */
+    HWND ShowProgressDialog()
     {
-        return CreateDialogParamA(hInst, MAKEINTRESOURCEA(IDD_PROGRESS), NULL, ProgressDlgProc, 0);
+        HWND hDlg = CreateDialogParamA(hInst, MAKEINTRESOURCEA(IDD_PROGRESS), NULL, ProgressDlgProc, 0);
+        if (hDlg)
+            ShowWindow(hDlg, SW_SHOW);
+        return hDlg;
     }
     LRESULT Meter(HWND hDlg, UINT message)
     {
@@ -110,9 +114,8 @@ TEST_F(InProcess, ProgressDialogRunsItsStepWithoutItsPicture)
 TEST_F(InProcess, NoFoldersToMakeShowTheMeterFullAtOnce)
 {
     LoadScript("[App]\r\nAppName=NoPicture\r\nShowSubDirCreateStats=Yes\r\n[End]\r\n");
-    HWND hDlg = CreateProgressDialog();
+    HWND hDlg = ShowProgressDialog();
     ASSERT_NE(hDlg, (HWND)NULL);
-    ShowWindow(hDlg, SW_SHOW);
     EXPECT_TRUE(CreateDestDirs(hDlg));
     EXPECT_EQ(Meter(hDlg, MM_GETPOS), 1);
     EXPECT_EQ(Meter(hDlg, MM_GETRANGE), 1);
@@ -122,9 +125,8 @@ TEST_F(InProcess, NoFoldersToMakeShowTheMeterFullAtOnce)
 TEST_F(InProcess, FoldersMadeHiddenThenTheDialogShowsReset)
 {
     LoadScript("[App]\r\nAppName=NoPicture\r\n[DstDirs]\r\n1=one\r\n2=two\r\n[End]\r\n");
-    HWND hDlg = CreateProgressDialog();
+    HWND hDlg = ShowProgressDialog();
     ASSERT_NE(hDlg, (HWND)NULL);
-    ShowWindow(hDlg, SW_SHOW);
     EXPECT_TRUE(CreateDestDirs(hDlg));
     EXPECT_TRUE(FileExists(dir + "one") && FileExists(dir + "two"));
     /* Shown again for the files: no texts, the meter at 0 of 0. */

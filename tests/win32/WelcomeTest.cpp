@@ -46,11 +46,7 @@ TEST_F(Welcome, BackdropCoversTheScreenWithBackTiled)
 
 TEST_F(Welcome, DialogIsCentredWithTheAppNameAndThePicture)
 {
-    RECT rc = WindowRect(hDlg);
-    EXPECT_EQ(rc.left, (GetSystemMetrics(SM_CXSCREEN) - 400) / 2);
-    EXPECT_EQ(rc.top, (GetSystemMetrics(SM_CYSCREEN) - 400) / 2);
-    EXPECT_EQ(rc.right - rc.left, 400);
-    EXPECT_EQ(rc.bottom - rc.top, 400);
+    EXPECT_EQ(PlaceText(hDlg), CentredPlaceText(400, 400));
     EXPECT_EQ(WindowText(hDlg), kAppName);
     EXPECT_EQ(WindowText(GetDlgItem(hDlg, IDOK)), Gbk(L"安装"));
     EXPECT_EQ(WindowText(GetDlgItem(hDlg, IDCANCEL)), Gbk(L"退出"));

@@ -100,6 +100,22 @@ RECT WindowRect(HWND hwnd)
     return rc;
 }
 
+static std::string PlaceOf(LONG x, LONG y, LONG cx, LONG cy)
+{
+    return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(cx) + "x" + std::to_string(cy);
+}
+
+std::string PlaceText(HWND hwnd)
+{
+    RECT rc = WindowRect(hwnd);
+    return PlaceOf(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+}
+
+std::string CentredPlaceText(int cx, int cy)
+{
+    return PlaceOf((GetSystemMetrics(SM_CXSCREEN) - cx) / 2, (GetSystemMetrics(SM_CYSCREEN) - cy) / 2, cx, cy);
+}
+
 static std::string ToAnsi(const std::wstring &w)
 {
     char sz[1024];

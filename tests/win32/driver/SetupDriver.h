@@ -54,6 +54,11 @@ std::string WindowText(HWND hwnd);
 std::string ClassName(HWND hwnd);
 RECT WindowRect(HWND hwnd);
 
+/* "left,top WIDTHxHEIGHT" of a window, and of a cx by cy one centred on
+ * the screen: compared as texts, a wrong place shows whole. */
+std::string PlaceText(HWND hwnd);
+std::string CentredPlaceText(int cx, int cy);
+
 /* Entries of a list box or combo box of another process, in code page 936
  * (read with the wide calls: the ANSI ones come back unconverted). */
 std::vector<std::string> ListItems(HWND hwndList);
