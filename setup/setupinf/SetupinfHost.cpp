@@ -74,6 +74,11 @@ static BOOL Convert(const std::string &strIn, LPCSTR lpszTo, LPCSTR lpszFrom, BO
     return bOk;
 }
 
+BOOL HostConvert(const std::string &strIn, LPCSTR lpszTo, LPCSTR lpszFrom, std::string *pstrOut)
+{
+    return Convert(strIn, lpszTo, lpszFrom, FALSE, pstrOut);
+}
+
 std::string HostPathFromAnsi(LPCSTR lpszPath)
 {
     std::string s(lpszPath);

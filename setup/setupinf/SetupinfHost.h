@@ -19,6 +19,10 @@ std::string HostPathFromAnsi(LPCSTR lpszPath);
  * UTF-8 or has a character that code page 936 lacks. */
 std::string HostNameToAnsi(LPCSTR lpszName);
 
+/* A whole text from the encoding lpszFrom into lpszTo (iconv's names);
+ * FALSE, with *pstrOut untouched, when a character cannot be converted. */
+BOOL HostConvert(const std::string &strIn, LPCSTR lpszTo, LPCSTR lpszFrom, std::string *pstrOut);
+
 /* A code page 936 text in the encoding lpszCodeset (as nl_langinfo names
  * it), for display: a character that cannot be shown becomes "?". */
 std::string HostTextFromAnsi(const std::string &strText, LPCSTR lpszCodeset);

@@ -7,7 +7,6 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,6 +15,7 @@
 #include <time.h>
 #include <unistd.h>
 #include "DistOs.h"
+#include "SetupinfHost.h"
 
 const char chDistSep = '/';
 
@@ -134,28 +134,9 @@ std::string DistOsToolFolder()
     return path.substr(0, path.rfind('/') + 1);
 }
 
-/* iconv over a whole text; FALSE when a character cannot be converted. */
-static bool Convert(const char *lpszFrom, const char *lpszTo, const std::string &in, std::string *pOut)
-{
-    pOut->clear();
-    iconv_t cd = iconv_open(lpszTo, lpszFrom);
-    if (cd == (iconv_t)-1)
-        return false;
-    std::vector<char> out(in.size() * 4 + 16);
-    char *pIn = const_cast<char *>(in.data());
-    size_t cbIn = in.size();
-    char *pOutPos = out.data();
-    size_t cbOut = out.size();
-    bool bOk = iconv(cd, &pIn, &cbIn, &pOutPos, &cbOut) != (size_t)-1 && cbIn == 0;
-    iconv_close(cd);
-    if (bOk)
-        pOut->assign(out.data(), pOutPos - out.data());
-    return bOk;
-}
-
 bool DistOsToScript(const std::string &native, std::string *pScript)
 {
-    return Convert("UTF-8", "CP936", native, pScript);
+    return HostConvert(native, "CP936", "UTF-8", pScript);
 }
 
 bool DistOsTemplateToScript(const std::string &bytes, std::string *pScript, unsigned *puLine)
@@ -168,7 +149,7 @@ bool DistOsTemplateToScript(const std::string &bytes, std::string *pScript, unsi
         nEnd = nEnd == std::string::npos ? text.size() : nEnd + 1;
         std::string line;
         ++*puLine;
-        if (!Convert("UTF-8", "CP936", text.substr(nPos, nEnd - nPos), &line))
+        if (!HostConvert(text.substr(nPos, nEnd - nPos), "CP936", "UTF-8", &line))
             return false;
         *pScript += line;
         nPos = nEnd;
@@ -179,7 +160,7 @@ bool DistOsTemplateToScript(const std::string &bytes, std::string *pScript, unsi
 std::string DistOsScriptToNative(const std::string &script)
 {
     std::string native;
-    return Convert("CP936", "UTF-8", script, &native) ? native : script;
+    return HostConvert(script, "UTF-8", "CP936", &native) ? native : script;
 }
 
 void DistOsPrint(bool bError, const std::string &text)
