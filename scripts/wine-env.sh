@@ -112,6 +112,18 @@ wine_session_start() {
   ln -sfn "$BUILD_WIN/drive-d" "$WINEPREFIX/dosdevices/s:"
   # Q: names a folder that does not exist: a drive without a medium.
   ln -sfn "$BUILD_WIN/no-medium" "$WINEPREFIX/dosdevices/q:"
+  # F: is a 1 MB disk that fills up; same-a and same-b are two small disks
+  # reached only through Z:, whose first files share an inode number. Where
+  # no file system can be mounted they are plain folders, and the tests
+  # that need them say so.
+  local disk
+  for disk in drive-f same-a same-b; do
+    umount "$BUILD_WIN/$disk" 2>/dev/null || true
+    rm -rf "$BUILD_WIN/$disk"
+    mkdir -p "$BUILD_WIN/$disk"
+    mount -t tmpfs -o size=1m tmpfs "$BUILD_WIN/$disk" 2>/dev/null || true
+  done
+  ln -sfn "$BUILD_WIN/drive-f" "$WINEPREFIX/dosdevices/f:"
   # Wine's background processes must not inherit a test runner's pipes.
   wineserver -p >/dev/null 2>&1 || true   # already running is fine
   wine wineboot >/dev/null 2>&1 </dev/null || true
@@ -127,6 +139,10 @@ wine_session_start() {
 wine_session_stop() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
+  local disk
+  for disk in drive-f same-a same-b; do
+    umount "$BUILD_WIN/$disk" 2>/dev/null || true
+  done
   if [ -f "$WINE_STATE/xvfb.pid" ]; then
     kill "$(cat "$WINE_STATE/xvfb.pid")" 2>/dev/null || true
     rm -f "$WINE_STATE/xvfb.pid" "$WINE_STATE/display"

@@ -6,6 +6,7 @@
 #include "Setupinf.h"
 #include "SetupGlobals.h"
 #include "Progman.h"
+#include "resource.h"
 
 DWORD idDdeInst;
 HSZ hszProgman;
@@ -117,20 +118,27 @@ int BuildProgramGroup(HWND hwnd)
     char szDescription[MAXTEXT], szItemSpec[MAXTEXT];
     char szCmdPath[MAXPMPATH];
 
-    (void)hwnd;     /* the step shows nothing */
     theSetupInf.GetDefPMGroup(szFirst, szGroup);
-    ProgmanCreateGroup(szGroup);
+    /* Every command is attempted; a group or item that was not made is
+     * told once, after all of them. */
+    BOOL bOk = ProgmanCreateGroup(szGroup);
     ProgmanShowGroup(szGroup);
     for (UINT i = 0; i < theSetupInf.GetNumPMItems(); i++) {
-        theSetupInf.GetPMItem(i, szDescription, szItemSpec);
-        /* Both folders and the specification come from 128-character
-         * fields, so the path always fits; never send a cut one. */
-        if (!SETUP_CHECK(MakeItemCommandPath(szCmdPath, sizeof(szCmdPath), szItemSpec,
+        /* A specification cut in the script names another program, and
+         * one too long with its folder would be sent cut: never sent. */
+        if (!theSetupInf.GetPMItem(i, szDescription, szItemSpec) ||
+            !SETUP_CHECK(MakeItemCommandPath(szCmdPath, sizeof(szCmdPath), szItemSpec,
                                              szSourceDir, szDestDir),
-                         "MakeItemCommandPath(szCmdPath)"))
+                         "MakeItemCommandPath(szCmdPath)")) {
+            bOk = FALSE;
             continue;
+        }
         ProgmanDeleteItem(szGroup, szDescription);
-        ProgmanAddItem(szGroup, szDescription, szCmdPath);
+        if (!ProgmanAddItem(szGroup, szDescription, szCmdPath))
+            bOk = FALSE;
     }
+    if (!bOk || theSetupInf.GetPMItemLost())
+        SetupMessageBox(hInst, hwnd, STR_GROUPERROR, szTitle, MB_ICONINFORMATION);
+    /* The files are in place: the installation goes on to its end. */
     return 1;
 }

@@ -5,6 +5,7 @@
  */
 #include <windows.h>
 #include <lzexpand.h>
+#include <stdio.h>
 #include "CopyPath.h"
 #include "Setupinf.h"
 #include "meter.h"
@@ -16,97 +17,142 @@
  * LZCopy moves 1000 bytes a call, and under Wine every call costs. */
 #define COPYBLOCK 65536
 
-/* Whether two open handles are the same file, by identity rather than by
- * name: a short 8.3 name or a second drive letter for the same folder
- * names it differently. */
-static BOOL IsSameFile(HANDLE hFirst, HANDLE hSecond)
+/* Removes a file the copy made; a read-only mark is cleared first (as
+ * root, Wine writes such a file but refuses to delete it). */
+static BOOL RemoveMadeFile(LPCSTR lpszPath)
 {
-    BY_HANDLE_FILE_INFORMATION first, second;
-    if (!GetFileInformationByHandle(hFirst, &first) || !GetFileInformationByHandle(hSecond, &second))
-        return FALSE;
-    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+    if (DeleteFileA(lpszPath))
+        return TRUE;
+    SetFileAttributesA(lpszPath, FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(lpszPath);
 }
 
-/* Opens the destination for writing, empty; INVALID_HANDLE_VALUE on
- * failure. A file that is not there yet is made outright rather than made
- * and then emptied: under Wine on ext4 a file emptied and then written is
- * sent to disk when it is closed, and the copy would pay for that at
- * every file. An existing file is first compared with the source, which
- * must never be emptied before it is read; *pbSame tells that case, and
- * the file is then left as it is. A read-only file is refused. */
-static HANDLE OpenDestFile(LPCSTR lpszDst, HANDLE hSrc, BOOL *pbSame)
+/* A new file in the destination folder, its path in lpszTmp (MAX_PATH). */
+static HANDLE CreateFileBeside(LPCSTR lpszDstFolder, LPSTR lpszTmp)
 {
-    *pbSame = FALSE;
+    LPCSTR lpszSep = PathEndsInBackslash(lpszDstFolder) ? "" : "\\";
+    for (DWORD dwTry = 0; dwTry < 64; dwTry++) {
+        int cch = snprintf(lpszTmp, MAX_PATH, "%s%s~SET%04lX.TMP", lpszDstFolder, lpszSep,
+                           (unsigned long)((GetCurrentProcessId() + dwTry) & 0xFFFF));
+        if (cch < 0 || cch >= MAX_PATH)
+            break;
+        HANDLE h = CreateFileA(lpszTmp, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return h;
+    }
+    lpszTmp[0] = '\0';
+    return INVALID_HANDLE_VALUE;
+}
+
+/* Opens the destination for writing. A file that is not there yet is made
+ * outright: under Wine on ext4 a file emptied and then written is sent to
+ * disk when it is closed, and every file of a fresh install would pay for
+ * that. An existing file stays untouched until the copy is complete: the
+ * copy goes into a new file beside it (its path in lpszTmp, else "") that
+ * then takes its place, so a failure costs the user nothing, also when
+ * the source is the destination under another name. A read-only file or
+ * a folder is refused. */
+static HANDLE OpenDestFile(LPCSTR lpszDst, LPCSTR lpszDstFolder, LPSTR lpszTmp)
+{
+    lpszTmp[0] = '\0';
     HANDLE hDst = CreateFileA(lpszDst, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hDst != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
         return hDst;
-    /* Opened for no access at all, it can be looked at even while it is
-     * the source, open for reading without sharing writes. */
-    HANDLE hLook = CreateFileA(lpszDst, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                               OPEN_EXISTING, 0, NULL);
-    if (hLook == INVALID_HANDLE_VALUE)
+    DWORD dwAttr = GetFileAttributesA(lpszDst);
+    if (dwAttr == INVALID_FILE_ATTRIBUTES || (dwAttr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return INVALID_HANDLE_VALUE;
-    *pbSame = IsSameFile(hSrc, hLook);
-    CloseHandle(hLook);
-    if (*pbSame)
-        return INVALID_HANDLE_VALUE;
-    return CreateFileA(lpszDst, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    return CreateFileBeside(lpszDstFolder, lpszTmp);
 }
 
-/* Copies the open source into hDst through the platform's LZ service, so a
- * compressed file is expanded, and gives hDst the source's date and time.
- * Closes the source. 1 when all of it was copied, else 0. */
-static int ExpandInto(HANDLE hSrcFile, HANDLE hDst)
+static BOOL WriteAll(HANDLE hDst, const char *pb, DWORD cb)
 {
-    FILETIME ftWrite;
-    BOOL bTime = GetFileTime(hSrcFile, NULL, NULL, &ftWrite);
-    INT hSrc = LZInit((INT)(INT_PTR)hSrcFile);
-    if (hSrc < 0) {
-        CloseHandle(hSrcFile);
-        return 0;
-    }
-    char buf[COPYBLOCK];
-    LONG cbTotal = 0;
+    DWORD cbWritten = 0;
+    return cb == 0 || (WriteFile(hDst, pb, cb, &cbWritten, NULL) && cbWritten == cb);
+}
+
+/* The rest of a plain source after its first cbFirst bytes in buf. */
+static BOOL CopyPlain(HANDLE hSrc, HANDLE hDst, char *buf, DWORD cbFirst)
+{
+    DWORD cb = cbFirst;
+    do {
+        if (!WriteAll(hDst, buf, cb))
+            return FALSE;
+        if (!ReadFile(hSrc, buf, COPYBLOCK, &cb, NULL))
+            return FALSE;
+    } while (cb > 0);
+    return TRUE;
+}
+
+/* A compressed source expanded through the platform's LZ service. A
+ * stream cut short reads short without an error: the whole must be the
+ * size its header gave, counted in 64 bits. */
+static BOOL CopyExpanded(INT hLz, HANDLE hDst, char *buf, DWORD dwSize)
+{
+    unsigned long long cbTotal = 0;
     INT cb;
-    while ((cb = LZRead(hSrc, buf, sizeof(buf))) > 0) {
-        DWORD cbWritten = 0;
-        if (!WriteFile(hDst, buf, (DWORD)cb, &cbWritten, NULL) || cbWritten != (DWORD)cb) {
-            cb = -1;
-            break;
-        }
-        cbTotal += cb;
+    while ((cb = LZRead(hLz, buf, COPYBLOCK)) > 0) {
+        if (!WriteAll(hDst, buf, (DWORD)cb))
+            return FALSE;
+        cbTotal += (unsigned)cb;
     }
-    /* A truncated compressed file reads short without an error: the size
-     * it should expand to is in its header. */
-    BOOL bOk = cb == 0 && cbTotal == LZSeek(hSrc, 0, 2);
-    LZClose(hSrc);
-    if (bOk && bTime)
-        SetFileTime(hDst, NULL, NULL, &ftWrite);
+    return cb == 0 && cbTotal == dwSize;
+}
+
+/* Puts a complete copy in place, or removes what a failed one made: the
+ * new file, or the file beside the one it was to replace, which then
+ * stays exactly as it was. */
+static int FinishDestFile(BOOL bOk, LPCSTR lpszDst, LPCSTR lpszTmp)
+{
+    if (bOk && lpszTmp[0] && !MoveFileExA(lpszTmp, lpszDst, MOVEFILE_REPLACE_EXISTING))
+        bOk = FALSE;
+    if (!bOk)
+        SETUP_CHECK(RemoveMadeFile(lpszTmp[0] ? lpszTmp : lpszDst), "RemoveMadeFile(lpszMade)");
     return bOk ? 1 : 0;
 }
 
 int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, LPCSTR lpszDstName)
 {
-    char szSrc[MAXCOPYPATH], szDst[MAXCOPYPATH];
+    char szSrc[MAXCOPYPATH], szDst[MAXCOPYPATH], szTmp[MAX_PATH];
     if (!JoinFileName(szSrc, lpszSrcFolder, lpszSrcName) || !JoinFileName(szDst, lpszDstFolder, lpszDstName))
         return 0;
-    HANDLE hSrcFile = CreateFileA(szSrc, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-    if (hSrcFile == INVALID_HANDLE_VALUE)
+    HANDLE hSrc = CreateFileA(szSrc, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (hSrc == INVALID_HANDLE_VALUE)
         return 0;
-    BOOL bSame;
-    HANDLE hDst = OpenDestFile(szDst, hSrcFile, &bSame);
+
+    /* The source is read and recognised before the destination is
+     * touched: a damaged one never costs the file it was to replace. */
+    char buf[COPYBLOCK];
+    DWORD cbFirst = 0, dwSize = 0;
+    FILETIME ftWrite;
+    BOOL bTime = GetFileTime(hSrc, NULL, NULL, &ftWrite);
+    INT hLz = -1;
+    int nKind = ReadFile(hSrc, buf, sizeof(buf), &cbFirst, NULL) ? ClassifySource((BYTE *)buf, cbFirst, &dwSize)
+                                                                    : SRC_DAMAGED;
+    if (nKind == SRC_COMPRESSED && SetFilePointer(hSrc, 0, NULL, FILE_BEGIN) == 0)
+        hLz = LZInit((INT)(INT_PTR)hSrc);
+    HANDLE hDst = INVALID_HANDLE_VALUE;
+    if (nKind == SRC_PLAIN || hLz >= 0)
+        hDst = OpenDestFile(szDst, lpszDstFolder, szTmp);
     if (hDst == INVALID_HANDLE_VALUE) {
-        CloseHandle(hSrcFile);
-        return bSame ? 1 : 0;
+        if (hLz >= 0)
+            LZClose(hLz);
+        else
+            CloseHandle(hSrc);
+        return 0;
     }
-    int nOk = ExpandInto(hSrcFile, hDst);
-    CloseHandle(hDst);
-    /* Never leave a short file that looks complete; only the file this
-     * call created or overwrote is removed. */
-    if (!nOk)
-        DeleteFileA(szDst);
-    return nOk;
+
+    BOOL bOk = hLz >= 0 ? CopyExpanded(hLz, hDst, buf, dwSize) : CopyPlain(hSrc, hDst, buf, cbFirst);
+    /* Closed before the copy takes its place: it may be that very file. */
+    if (hLz >= 0)
+        LZClose(hLz);
+    else
+        CloseHandle(hSrc);
+    if (bOk && bTime)
+        SetFileTime(hDst, NULL, NULL, &ftWrite);
+    /* A write the system delayed may fail only now. */
+    if (!CloseHandle(hDst))
+        bOk = FALSE;
+    return FinishDestFile(bOk, szDst, szTmp);
 }
 
 int CopyFiles(HWND hDlg)
@@ -129,8 +175,9 @@ int CopyFiles(HWND hDlg)
         DrainMessageQueue();
         if (IsCancelRequested(hDlg))
             return 0;
-        /* An id without a directory, or a folder too long for its buffer,
-         * fails the file: it is never copied from or to a guessed place. */
+        /* An id without a directory, a name or folder cut in the script,
+         * or a folder too long for its buffer fails the file: it is never
+         * copied from or to a guessed place. */
         BOOL bOk = theSetupInf.GetFile(i, szDisplayName, szSrcDir, szSrcName, szDstDir, szDstName);
         SetDlgItemTextA(hDlg, IDC_ITEM, szDisplayName);
         bOk = bOk && JoinText(szSrcFolder, szSourceDir, szSrcDir) &&
@@ -141,6 +188,12 @@ int CopyFiles(HWND hDlg)
             return 0;
         }
         SendDlgItemMessageA(hDlg, IDC_METER, MM_SETPOS, i + 1, 0);
+    }
+    /* A file the script lists beyond the full table was not copied. */
+    theSetupInf.GetLostFile(szDisplayName);
+    if (szDisplayName[0]) {
+        SetupMessageBox(hInst, hDlg, STR_COPYERROR, szTitle, MB_ICONINFORMATION, szDisplayName);
+        return 0;
     }
     return 1;
 }

@@ -22,4 +22,12 @@ BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName);
  * only tells the user, so a cut one does no harm. TRUE when all fitted. */
 BOOL JoinLabel(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond);
 
+/* What the first cb bytes of a source file say it is. */
+#define SRC_PLAIN       0   /* copied as it is */
+#define SRC_COMPRESSED  1   /* expanded; *pdwSize is its size once expanded */
+#define SRC_DAMAGED     2   /* has the compressed file's signature but an
+                             * unknown method or a header cut short */
+#define LZHEADER        14  /* signature, method, last character, size */
+int ClassifySource(const BYTE *pb, UINT cb, DWORD *pdwSize);
+
 #endif

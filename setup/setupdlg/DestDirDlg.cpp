@@ -44,12 +44,13 @@ static void ShowFreeSpace(HWND hDlg)
 /* szPath from the script's default folder, on drive chDrive when one is
  * given. A default without a drive is reported and goes on the chosen
  * drive, or the current one, before the letter is set, so the letter
- * never takes the place of one of its characters. One too long for that
- * leaves the drive's root, never a cut folder. */
+ * never takes the place of one of its characters. One too long for that,
+ * or cut in the script, leaves the drive's root, never a cut folder. */
 static void SetPathFromDefDir(char chDrive)
 {
     char szDefDir[MAXTEXT];
-    theSetupInf.GetDefDir(szDefDir);
+    if (!theSetupInf.GetDefDir(szDefDir))
+        DefDirRoot(szDefDir);
     DefDirToPath(szDefDir, szPath);
     if (!SETUP_CHECK(szPath[1] == ':', "szPath[1]==':'") && !chDrive)
         chDrive = (char)('a' + _getdrive() - 1);
@@ -126,9 +127,11 @@ static BOOL ReadTypedFolder(HWND hDlg, LPSTR lpszFull)
     RemoveTrailingBackslash(szWork);
     /* A longer text would be read cut: never install to a cut folder.
      * Nor to a relative one: the folder steps change the current folder,
-     * which would move it under the files. */
+     * which would move it under the files. Nor to one whose full path
+     * (a drive-relative text grows) leaves no room for its backslash. */
     if (GetWindowTextLengthA(GetDlgItem(hDlg, IDC_PATH)) >= CCH_READ || IsBadDirName(szWork) ||
-        !MakeFullDestPath(szWork, GetDriveFolder(szWork[0], szDriveFolder, sizeof(szDriveFolder)), lpszFull)) {
+        !MakeFullDestPath(szWork, GetDriveFolder(szWork[0], szDriveFolder, sizeof(szDriveFolder)), lpszFull) ||
+        !TakesBackslash(lpszFull)) {
         DestMessage(hDlg, STR_BADDIRNAME, MB_ICONINFORMATION, NULL);
         return FALSE;
     }

@@ -35,6 +35,14 @@ void DefDirToPath(LPCSTR lpszDefDir, LPSTR lpszPath)
     LowerPath(lpszPath);
 }
 
+void DefDirRoot(LPSTR lpszDefDir)
+{
+    if (lpszDefDir[0] && lpszDefDir[1] == ':')
+        lpszDefDir[2] = '\0';
+    else
+        lpszDefDir[0] = '\0';
+}
+
 static char LowerLetter(char c)
 {
     return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
@@ -162,12 +170,29 @@ void GoUpPath(LPSTR lpszPath)
         lpszPath[i] = '\0';
 }
 
+/* A part (between backslashes or slashes) that ends in a blank. A trail
+ * byte is never taken for a blank, nor for a backslash. */
+static BOOL HasTrimmedPart(LPCSTR lpszPath)
+{
+    for (LPCSTR p = lpszPath; *p; p += TextCharBytes(p))
+        if ((*p == ' ' || *p == '\t') && (p[1] == '\\' || p[1] == '/' || p[1] == '\0'))
+            return TRUE;
+    return FALSE;
+}
+
 BOOL IsBadDirName(LPCSTR lpszText)
 {
     size_t cch = strlen(lpszText);
     if (cch < 2 || lpszText[1] != ':')
         return TRUE;
-    return cch >= 2 && lpszText[cch - 1] == '.' && lpszText[cch - 2] == '.';
+    if (lpszText[cch - 1] == '.' && lpszText[cch - 2] == '.')
+        return TRUE;
+    return HasTrimmedPart(lpszText + 2);
+}
+
+BOOL TakesBackslash(LPCSTR lpszFull)
+{
+    return PathEndsInBackslash(lpszFull) || strlen(lpszFull) + 1 < MAXPATHTEXT;
 }
 
 BOOL IsSpaceShort(UINT uNeededK, unsigned long long ullFreeK)

@@ -24,6 +24,10 @@ int LastBackslash(LPCSTR lpszPath);
  * trailing backslash removed, lower-cased. */
 void DefDirToPath(LPCSTR lpszDefDir, LPSTR lpszPath);
 
+/* A default folder that was cut in the script becomes its drive ("C:"),
+ * or nothing when it names none: a cut folder is never offered. */
+void DefDirRoot(LPSTR lpszDefDir);
+
 /* Puts the path on drive chDrive (lower-cased): one without a drive
  * letter and colon goes on the drive's root ("apps\demo" gives
  * "c:\apps\demo"), one with a drive gets the new letter. FALSE when the
@@ -50,7 +54,9 @@ BOOL AppendComponent(LPSTR lpszPath, LPCSTR lpszEntry);
 void GoUpPath(LPSTR lpszPath);
 
 /* A typed folder the dialog refuses by name: no colon as its second
- * character, or ending in two dots. */
+ * character, ending in two dots, or a part that ends in a blank: the
+ * folder would be made without it and every path under the typed name
+ * would then fail. */
 BOOL IsBadDirName(LPCSTR lpszText);
 
 /* A typed folder (lower-cased, with a drive) as a full path in lpszFull:
@@ -63,6 +69,10 @@ BOOL IsBadDirName(LPCSTR lpszText);
  * the result would not fit: such a folder is refused, never guessed at
  * or cut. */
 BOOL MakeFullDestPath(LPCSTR lpszTyped, LPCSTR lpszDriveFolder, LPSTR lpszFull);
+
+/* TRUE when the full path takes its trailing backslash within a field of
+ * MAXPATHTEXT (at most 126 characters, or a root such as "c:"). */
+BOOL TakesBackslash(LPCSTR lpszFull);
 
 /* TRUE when the free space does not exceed the space needed (both in K). */
 BOOL IsSpaceShort(UINT uNeededK, unsigned long long ullFreeK);

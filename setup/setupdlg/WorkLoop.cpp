@@ -63,7 +63,12 @@ int CreateDestDirs(HWND hDlg)
             bOk = FALSE;
             break;
         }
-        theSetupInf.GetDstDir(i, szDir);
+        /* A folder cut in the script names another folder: none is made;
+         * the files that go there fail with their names. */
+        if (!theSetupInf.GetDstDir(i, szDir)) {
+            SendDlgItemMessageA(hDlg, IDC_METER, MM_SETPOS, i + 2, 0);
+            continue;
+        }
         /* A path too long for the buffer is refused, never cut: its
          * message names it in full, as far as the message holds. */
         char szShown[2 * MAXCOPYPATH];

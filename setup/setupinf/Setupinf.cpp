@@ -80,8 +80,9 @@ DIRENTRY::DIRENTRY(LPSTR lpszLine)
         *p = '\0';
     uDirId = StrToWord(lpszLine);
     szDir[0] = '\0';
-    if (p)
-        SETUP_CHECK(StoreText(szDir, sizeof(szDir), p + 1), "strlen(p+1)<sizeof(szDir)");
+    bWhole = TRUE;
+    if (p && !SETUP_CHECK(StoreText(szDir, sizeof(szDir), p + 1), "strlen(p+1)<sizeof(szDir)"))
+        bWhole = FALSE;
 }
 
 void DIRENTRY::GetDir(LPSTR lpszDir) const
@@ -111,32 +112,32 @@ static LPSTR TakeName(LPSTR lpszField, LPSTR lpszName, UINT cchName, BOOL *pbFit
     return q ? q + 1 : NULL;
 }
 
-FILEENTRY::FILEENTRY(LPSTR lpszLine)
+FILEENTRY::FILEENTRY(LPSTR lpszLine, BOOL bLineCut)
 {
     szDisplayName[0] = szSrcName[0] = szDstName[0] = szExtra[0] = '\0';
     uSrcDirId = uDstDirId = 0;
-    bFits = TRUE;
-    bClosed = FALSE;
+    bWhole = TRUE;
 
     LPSTR p = strchr(lpszLine, ',');
     SETUP_CHECK(p != NULL, "p!=NULL");
     if (p)
         *p = '\0';
-    if (!SETUP_CHECK(StoreText(szDisplayName, sizeof(szDisplayName), lpszLine),
-                     "strlen(lpszLine)<sizeof(szDisplayName)"))
-        bFits = FALSE;
-    if (!p)
-        return;
-
-    LPSTR lpszRest = TrimBlanks(p + 1);
-    uSrcDirId = StrToWord(lpszRest);
-    lpszRest = TakeName(lpszRest, szSrcName, sizeof(szSrcName), &bFits);
-    if (!lpszRest)
-        return;
-
-    lpszRest = TrimBlanks(lpszRest);
-    uDstDirId = StrToWord(lpszRest);
-    bClosed = TakeName(lpszRest, szDstName, sizeof(szDstName), &bFits) != NULL;
+    /* Only shown: a cut display name still names its file well enough. */
+    SETUP_CHECK(StoreText(szDisplayName, sizeof(szDisplayName), lpszLine),
+                "strlen(lpszLine)<sizeof(szDisplayName)");
+    BOOL bClosed = FALSE;
+    if (p) {
+        LPSTR lpszRest = TrimBlanks(p + 1);
+        uSrcDirId = StrToWord(lpszRest);
+        lpszRest = TakeName(lpszRest, szSrcName, sizeof(szSrcName), &bWhole);
+        if (lpszRest) {
+            lpszRest = TrimBlanks(lpszRest);
+            uDstDirId = StrToWord(lpszRest);
+            bClosed = TakeName(lpszRest, szDstName, sizeof(szDstName), &bWhole) != NULL;
+        }
+    }
+    if (bLineCut && !bClosed)
+        bWhole = FALSE;
 }
 
 void FILEENTRY::GetNames(LPSTR lpszDisplayName, LPSTR lpszSrcName, LPSTR lpszDstName) const
@@ -153,8 +154,8 @@ PMITEM::PMITEM(LPSTR lpszLine)
     SETUP_CHECK(p != NULL, "p!=NULL");
     if (p)
         *p = '\0';
-    SETUP_CHECK(StoreText(szItemSpec, sizeof(szItemSpec), lpszLine),
-                "strlen(lpszLine)<sizeof(szItemSpec)");
+    bWhole = SETUP_CHECK(StoreText(szItemSpec, sizeof(szItemSpec), lpszLine),
+                         "strlen(lpszLine)<sizeof(szItemSpec)");
     if (p)
         SETUP_CHECK(StoreText(szDescription, sizeof(szDescription), TrimBlanks(p + 1)),
                     "strlen(p+1)<sizeof(szDescription)");
@@ -172,6 +173,9 @@ CSetupInf::CSetupInf()
 {
     nSection = SECT_NONE;
     szAppName[0] = szDefDir[0] = szPMGroupFirst[0] = szPMGroupName[0] = '\0';
+    bDefDirCut = FALSE;
+    szLostFile[0] = '\0';
+    bPMItemLost = FALSE;
     uSpaceNeeded = 0;
     bShowSubDirCreateStats = bInstallToHD = FALSE;
     uNumSrcDirs = uNumDstDirs = uNumFiles = uNumPMItems = 0;
@@ -200,9 +204,10 @@ void CSetupInf::GetAppName(LPSTR lpszAppName) const
     StoreText(lpszAppName, MAXTEXT, szAppName);
 }
 
-void CSetupInf::GetDefDir(LPSTR lpszDefDir) const
+BOOL CSetupInf::GetDefDir(LPSTR lpszDefDir) const
 {
     StoreText(lpszDefDir, MAXTEXT, szDefDir);
+    return !bDefDirCut;
 }
 
 void CSetupInf::GetDefPMGroup(LPSTR lpszFirst, LPSTR lpszGroupName) const
@@ -211,11 +216,13 @@ void CSetupInf::GetDefPMGroup(LPSTR lpszFirst, LPSTR lpszGroupName) const
     StoreText(lpszGroupName, MAXTEXT, szPMGroupName);
 }
 
-void CSetupInf::GetDstDir(UINT i, LPSTR lpszDir) const
+BOOL CSetupInf::GetDstDir(UINT i, LPSTR lpszDir) const
 {
     lpszDir[0] = '\0';
-    if (SETUP_CHECK(i < uNumDstDirs, "i<uNumDstDirs"))
-        pDstDirs[i]->GetDir(lpszDir);
+    if (!SETUP_CHECK(i < uNumDstDirs, "i<uNumDstDirs"))
+        return FALSE;
+    pDstDirs[i]->GetDir(lpszDir);
+    return pDstDirs[i]->IsWhole();
 }
 
 const DIRENTRY *CSetupInf::FindSrcDir(UINT uId) const
@@ -250,15 +257,21 @@ BOOL CSetupInf::GetFile(UINT i, LPSTR lpszDisplayName, LPSTR lpszSrcDir, LPSTR l
     if (pDstDir)
         pDstDir->GetDir(lpszDstDir);
     pFile->GetNames(lpszDisplayName, lpszSrcName, lpszDstName);
-    return pSrcDir != NULL && pDstDir != NULL;
+    return pSrcDir != NULL && pDstDir != NULL && pSrcDir->IsWhole() && pDstDir->IsWhole() && pFile->IsWhole();
 }
 
-int CSetupInf::GetPMItem(UINT i, LPSTR lpszDescription, LPSTR lpszItemSpec) const
+BOOL CSetupInf::GetPMItem(UINT i, LPSTR lpszDescription, LPSTR lpszItemSpec) const
 {
     lpszDescription[0] = lpszItemSpec[0] = '\0';
-    if (SETUP_CHECK(i < uNumPMItems, "i<uNumPMItems"))
-        pPMItems[i]->GetItem(lpszDescription, lpszItemSpec);
-    return 0;
+    if (!SETUP_CHECK(i < uNumPMItems, "i<uNumPMItems"))
+        return FALSE;
+    pPMItems[i]->GetItem(lpszDescription, lpszItemSpec);
+    return pPMItems[i]->IsWhole();
+}
+
+void CSetupInf::GetLostFile(LPSTR lpszDisplayName) const
+{
+    StoreText(lpszDisplayName, MAXTEXT, szLostFile);
 }
 
 /* ---- the reader ------------------------------------------------------- */
@@ -374,8 +387,8 @@ void CSetupInf::ParseKeyLine(LPSTR lpszLine)
         SETUP_CHECK(StoreText(szAppName, sizeof(szAppName), lpszValue),
                     "strlen(lpszValue)<sizeof(szAppName)");
     } else if (strcmp(lpszLine, "DefDir") == 0) {
-        SETUP_CHECK(StoreText(szDefDir, sizeof(szDefDir), lpszValue),
-                    "strlen(lpszValue)<sizeof(szDefDir)");
+        bDefDirCut = !SETUP_CHECK(StoreText(szDefDir, sizeof(szDefDir), lpszValue),
+                                  "strlen(lpszValue)<sizeof(szDefDir)");
     } else if (strcmp(lpszLine, "SpaceNeeded") == 0) {
         uSpaceNeeded = StrToWord(lpszValue);
     } else if (strcmp(lpszLine, "DefPMGroup") == 0) {
@@ -398,19 +411,18 @@ void CSetupInf::ParseKeyLine(LPSTR lpszLine)
     }
 }
 
-/* A directory line without its equals sign names no folder, and one whose
- * folder was cut, to fit its field or with its line (the folder ends the
- * line), names another folder. Either is left out, so the files that use
- * its id fail visibly instead of going to a wrong place. */
+/* A directory line without its equals sign names no folder: it is left
+ * out. One whose folder was cut, to fit its field or with its line (the
+ * folder ends the line), names another folder: it is kept, marked, so
+ * that its id still finds it and the files that use it fail visibly
+ * instead of going to a wrong place (or to a later line's folder). */
 static DIRENTRY *NewDirEntry(LPSTR lpszLine, BOOL bLineCut)
 {
-    LPCSTR p = strchr(lpszLine, '=');
-    if (!SETUP_CHECK(p != NULL, "strchr(lpszLine,'=')!=NULL"))
-        return NULL;
-    if (!SETUP_CHECK(strlen(p + 1) < MAXTEXT, "strlen(p+1)<sizeof(szDir)") || bLineCut)
+    if (!SETUP_CHECK(strchr(lpszLine, '=') != NULL, "strchr(lpszLine,'=')!=NULL"))
         return NULL;
     DIRENTRY *pDir = new (std::nothrow) DIRENTRY(lpszLine);
-    SETUP_CHECK(pDir != NULL, "pDir!=NULL");
+    if (SETUP_CHECK(pDir != NULL, "pDir!=NULL") && bLineCut)
+        pDir->MarkCut();
     return pDir;
 }
 
@@ -436,34 +448,73 @@ void CSetupInf::AddDstDir(LPSTR lpszLine, BOOL bLineCut)
     AddDirTo(pDstDirs, &uNumDstDirs, lpszLine, bLineCut, "uNumDstDirs<MAXDIR");
 }
 
-/* A name cut to fit would copy another file, or install one under a wrong
- * name: such an entry is left out, as a wildcard line leaves out a file
- * whose name does not fit. The cut was reported where it happened. */
+/* Stores a file entry while the table has room. A file that finds none
+ * is remembered by its display name, so that the copy does not end as if
+ * it had been installed. FALSE when the entry was not stored (and is
+ * freed). */
+BOOL CSetupInf::StoreFile(FILEENTRY *pFile, LPCSTR lpszDisplayName)
+{
+    if (uNumFiles < MAXFILE && pFile) {
+        pFiles[uNumFiles++] = pFile;
+        return TRUE;
+    }
+    delete pFile;
+    if (!szLostFile[0])
+        StoreText(szLostFile, sizeof(szLostFile), lpszDisplayName[0] ? lpszDisplayName : "?");
+    return FALSE;
+}
+
+/* A file name cut to fit would copy another file, or install one under a
+ * wrong name: such an entry is kept, marked, so that its copy fails with
+ * its name. The cut was reported where it happened. */
 void CSetupInf::AddFile(LPSTR lpszLine, BOOL bLineCut)
 {
+    char szShown[MAXTEXT];
+    StoreText(szShown, sizeof(szShown), lpszLine);
+    szShown[strcspn(szShown, ",")] = '\0';
     if (uNumFiles < MAXFILE) {
-        FILEENTRY *pFile = new (std::nothrow) FILEENTRY(lpszLine);
-        if (SETUP_CHECK(pFile != NULL, "pFile!=NULL") && !pFile->IsWhole(bLineCut)) {
-            delete pFile;
-            pFile = NULL;
-        }
-        if (pFile)
-            pFiles[uNumFiles++] = pFile;
+        FILEENTRY *pFile = new (std::nothrow) FILEENTRY(lpszLine, bLineCut);
+        SETUP_CHECK(pFile != NULL, "pFile!=NULL");
+        StoreFile(pFile, szShown);
+    } else {
+        StoreFile(NULL, szShown);
     }
     SETUP_CHECK(uNumFiles < MAXFILE, "uNumFiles<MAXFILE");
 }
 
 /* An item specification cut to fit would name another program: the item
- * is left out. A cut description only shortens the item's title. */
+ * is kept, marked, and the group step reports it instead of sending it.
+ * A cut description only shortens the item's title. */
 void CSetupInf::AddPMItem(LPSTR lpszLine)
 {
-    if (!SETUP_CHECK(uNumPMItems < MAXPMITEM, "uNumPMItems<MAXPMITEM"))
+    if (!SETUP_CHECK(uNumPMItems < MAXPMITEM, "uNumPMItems<MAXPMITEM")) {
+        bPMItemLost = TRUE;
         return;
-    if (!SETUP_CHECK(strcspn(lpszLine, ",") < MAXTEXT, "strlen(lpszLine)<sizeof(szItemSpec)"))
-        return;
+    }
     PMITEM *pItem = new (std::nothrow) PMITEM(lpszLine);
     if (SETUP_CHECK(pItem != NULL, "pItem!=NULL"))
         pPMItems[uNumPMItems++] = pItem;
+    else
+        bPMItemLost = TRUE;
+}
+
+/* One entry that cannot be copied, standing for a wildcard line or file
+ * that cannot be read as the script means it: the copy then fails with
+ * its name instead of leaving files out without a word. */
+void CSetupInf::AddFailingFile(LPCSTR lpszDisplayName)
+{
+    char szLine[MAXLINE];
+    char szShown[MAXTEXT];
+    StoreText(szShown, sizeof(szShown), lpszDisplayName);
+    /* Its commas would split the entry's line. */
+    for (LPSTR p = szShown; *p; p += TextCharBytes(p))
+        if (*p == ',')
+            *p = ';';
+    snprintf(szLine, sizeof(szLine), "%s, 0:?, 0:?,", szShown);
+    FILEENTRY *pFile = new (std::nothrow) FILEENTRY(szLine);
+    if (SETUP_CHECK(pFile != NULL, "pFile!=NULL"))
+        pFile->MarkCut();
+    StoreFile(pFile, szShown);
 }
 
 void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
@@ -473,7 +524,12 @@ void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
     char szFolder[MAXLINE];
     char szProgramDir[MAXLINE];
     char szPattern[MAXLINE];
+    char szShown[MAXTEXT];
 
+    /* A line that cannot be listed as written stands as one entry that
+     * fails with the line's own text, never as nothing. */
+    StoreText(szShown, sizeof(szShown), lpszLine);
+    szShown[strcspn(szShown, ",")] = '\0';
     LPSTR p = strchr(lpszLine, '-');
     if (!SETUP_CHECK(p != NULL, "p!=NULL"))
         return;
@@ -484,21 +540,24 @@ void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
         return;
     *p = '\0';
 
-    /* A cut id text could name another directory: the line is left out. */
+    /* A cut id text could name another directory. */
     if (!SETUP_CHECK(StoreText(szSrcId, sizeof(szSrcId), lpszLine + 1),
-                     "strlen(lpszLine+1)<sizeof(szSrcId)"))
+                     "strlen(lpszLine+1)<sizeof(szSrcId)") ||
+        !SETUP_CHECK(StoreText(szDstId, sizeof(szDstId), lpszDstId),
+                     "strlen(lpszDstId)<sizeof(szDstId)")) {
+        AddFailingFile(szShown);
         return;
-    if (!SETUP_CHECK(StoreText(szDstId, sizeof(szDstId), lpszDstId),
-                     "strlen(lpszDstId)<sizeof(szDstId)"))
-        return;
+    }
 
     long lSrcId = IdTextValue(szSrcId);
     UINT ii;
     for (ii = 0; ii < uNumSrcDirs; ii++)
         if ((long)pSrcDirs[ii]->GetId() == lSrcId)
             break;
-    if (!SETUP_CHECK(ii != uNumSrcDirs, "ii!=uNumSrcDirs"))
+    if (!SETUP_CHECK(ii != uNumSrcDirs, "ii!=uNumSrcDirs") || !pSrcDirs[ii]->IsWhole()) {
+        AddFailingFile(szShown);
         return;
+    }
 
     /* An empty folder stands for the program's folder itself. */
     pSrcDirs[ii]->GetDir(szFolder);
@@ -508,12 +567,14 @@ void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
         szFolder[n + 1] = '\0';
     }
 
+    int cch = 0;
     if (!SETUP_CHECK(OsGetProgramFolder(hInstance, szProgramDir, sizeof(szProgramDir)),
-                     "OsGetProgramFolder(szProgramDir)"))
+                     "OsGetProgramFolder(szProgramDir)") ||
+        !SETUP_CHECK((cch = snprintf(szPattern, sizeof(szPattern), "%s%s*.*", szProgramDir, szFolder)) > 0 &&
+                     cch < (int)sizeof(szPattern), "cch>0&&cch<(int)sizeof(szPattern)")) {
+        AddFailingFile(szShown);
         return;
-    int cch = snprintf(szPattern, sizeof(szPattern), "%s%s*.*", szProgramDir, szFolder);
-    if (!SETUP_CHECK(cch > 0 && cch < (int)sizeof(szPattern), "cch>0&&cch<(int)sizeof(szPattern)"))
-        return;
+    }
 
     OSFIND find;
     memset(&find, 0, sizeof(find));
@@ -531,18 +592,21 @@ void CSetupInf::AddWildcardFile(LPCSTR lpszName, LPCSTR lpszSrcId, LPCSTR lpszDs
     char szLine[MAXLINE];
 
     /* A comma would split the generated line, and a name cut to fit would
-     * copy the wrong file: such a file is left out and reported. */
-    if (!SETUP_CHECK(strchr(lpszName, ',') == NULL, "strchr(lpszName,',')==NULL"))
+     * copy the wrong file: such a file is reported and fails its copy. */
+    int cch = 0;
+    if (!SETUP_CHECK(strchr(lpszName, ',') == NULL, "strchr(lpszName,',')==NULL") ||
+        !SETUP_CHECK(strlen(lpszName) < MAXTEXT, "strlen(lpszName)<MAXTEXT") ||
+        !SETUP_CHECK((cch = snprintf(szLine, sizeof(szLine), "%s, %s:%s, %s:%s,", lpszName, lpszSrcId,
+                                     lpszName, lpszDstId, lpszName)) > 0 && cch < (int)sizeof(szLine),
+                     "cch>0&&cch<(int)sizeof(szLine)")) {
+        AddFailingFile(lpszName);
         return;
-    if (!SETUP_CHECK(strlen(lpszName) < MAXTEXT, "strlen(lpszName)<MAXTEXT"))
+    }
+    if (!SETUP_CHECK(uNumFiles < MAXFILE, "uNumFiles<MAXFILE")) {
+        StoreFile(NULL, lpszName);
         return;
-    int cch = snprintf(szLine, sizeof(szLine), "%s, %s:%s, %s:%s,",
-                       lpszName, lpszSrcId, lpszName, lpszDstId, lpszName);
-    if (!SETUP_CHECK(cch > 0 && cch < (int)sizeof(szLine), "cch>0&&cch<(int)sizeof(szLine)"))
-        return;
-    if (!SETUP_CHECK(uNumFiles < MAXFILE, "uNumFiles<MAXFILE"))
-        return;
+    }
     FILEENTRY *pFile = new (std::nothrow) FILEENTRY(szLine);
-    if (SETUP_CHECK(pFile != NULL, "pFile!=NULL"))
-        pFiles[uNumFiles++] = pFile;
+    SETUP_CHECK(pFile != NULL, "pFile!=NULL");
+    StoreFile(pFile, lpszName);
 }

@@ -54,19 +54,27 @@ public:
     DIRENTRY(LPSTR lpszLine);
     UINT GetId() const { return uDirId; }
     void GetDir(LPSTR lpszDir) const;
+    /* FALSE when the folder was cut: it names another folder, so nothing
+     * is made in it, copied from it or to it. */
+    BOOL IsWhole() const { return bWhole; }
+    void MarkCut() { bWhole = FALSE; }
 private:
     UINT uDirId;
     char szDir[MAXTEXT];
+    BOOL bWhole;
 };
 
 /* One file to copy: {display},{src id}:{src name},{dst id}:{dst name}, */
 class FILEENTRY {
 public:
-    FILEENTRY(LPSTR lpszLine);
-    /* FALSE when a name was cut to fit its field or, on a line that was
-     * itself cut (bLineCut), when the line lost its closing comma, so the
-     * last name ran into the cut: the entry would name another file. */
-    BOOL IsWhole(BOOL bLineCut) const { return bFits && (bClosed || !bLineCut); }
+    /* bLineCut: the line was itself cut to fit the line buffer. */
+    FILEENTRY(LPSTR lpszLine, BOOL bLineCut = FALSE);
+    /* FALSE when a file name was cut to fit its field or, on a cut line,
+     * the line lost its closing comma, so the last name ran into the cut:
+     * the entry would name another file. It stays in the table so that
+     * its copy fails with its name; a cut display name is only shown. */
+    BOOL IsWhole() const { return bWhole; }
+    void MarkCut() { bWhole = FALSE; }
     UINT GetSrcDirId() const { return uSrcDirId; }
     UINT GetDstDirId() const { return uDstDirId; }
     void GetNames(LPSTR lpszDisplayName, LPSTR lpszSrcName, LPSTR lpszDstName) const;
@@ -77,8 +85,7 @@ private:
     UINT uDstDirId;
     char szDstName[MAXTEXT];
     char szExtra[MAXTEXT];
-    BOOL bFits;         /* every name fitted its field */
-    BOOL bClosed;       /* the comma after the destination name was there */
+    BOOL bWhole;
 };
 
 /* One line of [PM Info]: {item specification},{description} */
@@ -86,9 +93,12 @@ class PMITEM {
 public:
     PMITEM(LPSTR lpszLine);
     void GetItem(LPSTR lpszDescription, LPSTR lpszItemSpec) const;
+    /* FALSE when the specification was cut: it names another program. */
+    BOOL IsWhole() const { return bWhole; }
 private:
     char szItemSpec[MAXTEXT];
     char szDescription[MAXTEXT];
+    BOOL bWhole;
 };
 
 class CSetupInf {
@@ -105,7 +115,9 @@ public:
     BOOL Parse(LPSTR lpszText, HINSTANCE hInstance);
 
     void GetAppName(LPSTR lpszAppName) const;
-    void GetDefDir(LPSTR lpszDefDir) const;
+    /* FALSE when the default folder was cut: it is then not a folder to
+     * offer (a cut before a double-byte character names another one). */
+    BOOL GetDefDir(LPSTR lpszDefDir) const;
     UINT GetSpaceNeeded() const { return uSpaceNeeded; }
     void GetDefPMGroup(LPSTR lpszFirst, LPSTR lpszGroupName) const;
     BOOL GetShowSubDirCreateStats() const { return bShowSubDirCreateStats; }
@@ -113,13 +125,23 @@ public:
     UINT GetNumDstDirs() const { return uNumDstDirs; }
     UINT GetNumFiles() const { return uNumFiles; }
     UINT GetNumPMItems() const { return uNumPMItems; }
-    void GetDstDir(UINT i, LPSTR lpszDir) const;
+    /* Destination directory i; FALSE when its folder was cut (nothing is
+     * to be made there) or there is no such directory. */
+    BOOL GetDstDir(UINT i, LPSTR lpszDir) const;
 
-    /* File i resolved to texts. A source or destination id without a
-     * directory gives an empty folder text and FALSE; TRUE otherwise. */
+    /* File i resolved to texts. FALSE when it cannot be copied as the
+     * script means it: a source or destination id without a directory (an
+     * empty folder text), a directory whose folder was cut, or a file name
+     * that was cut. TRUE otherwise. */
     BOOL GetFile(UINT i, LPSTR lpszDisplayName, LPSTR lpszSrcDir, LPSTR lpszSrcName,
                  LPSTR lpszDstDir, LPSTR lpszDstName) const;
-    int GetPMItem(UINT i, LPSTR lpszDescription, LPSTR lpszItemSpec) const;
+    /* Item i; FALSE when its specification was cut (not to be sent). */
+    BOOL GetPMItem(UINT i, LPSTR lpszDescription, LPSTR lpszItemSpec) const;
+
+    /* The first file or item that found no room in its full table (""
+     * when none): the install must not end as if it had been copied. */
+    void GetLostFile(LPSTR lpszDisplayName) const;
+    BOOL GetPMItemLost() const { return bPMItemLost; }
 
     const DIRENTRY *FindSrcDir(UINT uId) const;
     const DIRENTRY *FindDstDir(UINT uId) const;
@@ -141,10 +163,13 @@ private:
     void AddPMItem(LPSTR lpszLine);
     void ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance);
     void AddWildcardFile(LPCSTR lpszName, LPCSTR lpszSrcId, LPCSTR lpszDstId);
+    void AddFailingFile(LPCSTR lpszDisplayName);
+    BOOL StoreFile(FILEENTRY *pFile, LPCSTR lpszDisplayName);
 
     int  nSection;
     char szAppName[MAXTEXT];
     char szDefDir[MAXTEXT];
+    BOOL bDefDirCut;
     UINT uSpaceNeeded;
     char szPMGroupFirst[MAXTEXT];
     char szPMGroupName[MAXTEXT];
@@ -158,6 +183,8 @@ private:
     DIRENTRY  *pDstDirs[MAXDIR];
     FILEENTRY *pFiles[MAXFILE];
     PMITEM    *pPMItems[MAXPMITEM];
+    char szLostFile[MAXTEXT];
+    BOOL bPMItemLost;
     LINEOBSERVER pfnLineObserver;
     LPVOID       lpObserverContext;
 };

@@ -176,15 +176,15 @@ TEST_F(CheckTest, EveryReaderCheckIsAnErrorOnItsLine)
     EXPECT_FALSE(Has(findings, 42, SEV_ERROR, "")) << Dump(findings);
 }
 
-TEST_F(CheckTest, EntriesWithCutNamesAreToldLeftOut)
+TEST_F(CheckTest, EntriesWithCutNamesAreToldTheyFail)
 {
     std::vector<FINDING> findings = Check(std::string(szCleanApp) +
         "[SrcDirs]\r\n0=\r\n[DstDirs]\r\n0=\r\n[Files]\r\n" +                       /* 7-11 */
         "F,0:" + std::string(130, 's') + ",0:b,\r\n" +                                 /* 12 */
         "G,0:" + std::string(127, 's') + ",0:" + std::string(200, 'd') + ",\r\n" +      /* 13 */
         "[End]\r\n");
-    EXPECT_FINDING(findings, 12, SEV_ERROR, "file name longer than 127 characters; the file is left out");
-    EXPECT_FINDING(findings, 13, SEV_ERROR, "line longer than 255 characters; the file is left out");
+    EXPECT_FINDING(findings, 12, SEV_ERROR, "file name longer than 127 characters; the file fails to copy");
+    EXPECT_FINDING(findings, 13, SEV_ERROR, "line longer than 255 characters; the file fails to copy");
     EXPECT_FINDING(findings, 13, SEV_ERROR, "missing ',' after a file name");
     EXPECT_EQ(findings.size(), 3u) << Dump(findings);
 }
@@ -208,7 +208,7 @@ TEST_F(CheckTest, WildcardFileWithACommaIsToldOnceWithItsCount)
     MakeFile("disk1/C,D.DAT");
     std::vector<FINDING> findings = Check(std::string(szCleanApp) +
         "[SrcDirs]\r\n1=disk1\r\n[DstDirs]\r\n0=\r\n[Files]\r\n*1-0,\r\n[End]\r\n");
-    EXPECT_FINDING(findings, 12, SEV_ERROR, "has a comma in its name; it is left out (2 times)");
+    EXPECT_FINDING(findings, 12, SEV_ERROR, "has a comma in its name; it fails to copy (2 times)");
     EXPECT_EQ(findings.size(), 1u) << Dump(findings);
 }
 

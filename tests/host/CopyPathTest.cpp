@@ -50,3 +50,25 @@ TEST(CopyPath, ALabelShowsWhatFitsWithDoubleByteCharactersWhole)
     EXPECT_FALSE(JoinLabel(sz, label.c_str(), (dest + "\xB0\xA1x").c_str()));
     EXPECT_EQ(sz, label + dest);
 }
+
+TEST(CopyPath, SourcesAreRecognisedBeforeAnythingIsWritten)
+{
+    const std::string sig("SZDD\x88\xF0\x27\x33", 8);
+    struct Case { std::string bytes; int nKind; DWORD dwSize; };
+    const Case cases[] = {
+        { "", SRC_PLAIN, 0 },
+        { "SZDD", SRC_PLAIN, 0 },                                   /* too short to be signed */
+        { sig.substr(0, 7) + "x", SRC_PLAIN, 0 },
+        { sig + "A", SRC_DAMAGED, 0 },                                /* header cut short */
+        { sig + std::string("A\0\x10\x27", 4), SRC_DAMAGED, 0 },     /* 12 of 14 bytes */
+        { sig + std::string("B\0\x10\x27\0\0", 6), SRC_DAMAGED, 0 }, /* unknown method */
+        { sig + std::string("A\0\x10\x27\0\0", 6), SRC_COMPRESSED, 10000 },
+        { sig + std::string("A\0\xF0\xFF\xFF\xFF", 6), SRC_COMPRESSED, 0xFFFFFFF0u },  /* past 2 GB */
+    };
+    for (const Case &c : cases) {
+        DWORD dwSize = 12345;
+        EXPECT_EQ(ClassifySource((const BYTE *)c.bytes.data(), (UINT)c.bytes.size(), &dwSize), c.nKind)
+            << c.bytes.size() << " bytes";
+        EXPECT_EQ(dwSize, c.dwSize) << c.bytes.size() << " bytes";
+    }
+}

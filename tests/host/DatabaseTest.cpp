@@ -72,7 +72,7 @@ TEST_F(DatabaseTest, FreshObjectIsEmpty)
     memset(sz1, 0xA5, sizeof(sz1));
     fresh.GetAppName(sz1);
     EXPECT_STREQ(sz1, "");
-    fresh.GetDefDir(sz1);
+    EXPECT_TRUE(fresh.GetDefDir(sz1));
     EXPECT_STREQ(sz1, "");
     fresh.GetDefPMGroup(sz1, sz2);
     EXPECT_STREQ(sz1, "");
@@ -148,7 +148,7 @@ TEST_F(DatabaseTest, GroupAndItemAccessorsHandOutTheirPartsInOrder)
     EXPECT_STREQ(szFirst, "first");
     EXPECT_STREQ(szName, "Group, with comma");
     char szDescription[MAXTEXT], szSpec[MAXTEXT];
-    EXPECT_EQ(inf.GetPMItem(0, szDescription, szSpec), 0);
+    EXPECT_TRUE(inf.GetPMItem(0, szDescription, szSpec));
     EXPECT_STREQ(szDescription, "My App, v2");
     EXPECT_STREQ(szSpec, "xSxapp.exe");
 }

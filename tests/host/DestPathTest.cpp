@@ -48,6 +48,13 @@ TEST(DestPath, DefDirBecomesTheWorkingPath)
     EXPECT_EQ(std::string(sz), "c:\\" + std::string(124, 'x'));
     DefDirToPath(std::string(140, 'Y').c_str(), sz);
     EXPECT_EQ(strlen(sz), 127u);
+    /* A default cut in the script is offered as its drive's root. */
+    char szCut[MAXPATHTEXT] = "D:\\APPS\\\xB5";
+    DefDirRoot(szCut);
+    EXPECT_STREQ(szCut, "D:");
+    char szNoDrive[MAXPATHTEXT] = "APPS";
+    DefDirRoot(szNoDrive);
+    EXPECT_STREQ(szNoDrive, "");
 }
 
 TEST(DestPath, APathWithoutDriveGoesOnTheGivenDrivesRoot)
@@ -145,12 +152,21 @@ TEST(DestPath, GoingUpEndsAtTheListedFoldersParent)
 
 TEST(DestPath, BadNamesAndTheSpaceComparison)
 {
-    const char *aBad[] = { "games", "\\games", "d", "c:\\games\\..", "c:\\games..", "1", ":" };
+    /* A part ending in a blank would be made without it. */
+    const char *aBad[] = { "games", "\\games", "d", "c:\\games\\..", "c:\\games..", "1", ":",
+                           "c:\\games ", "c:\\a\\ \\b", "c:\\a\\.. ", "c:\\a\t\\b", "c:\\a /b" };
     for (const char *p : aBad)
         EXPECT_TRUE(IsBadDirName(p)) << p;
-    const char *aGood[] = { "c:", "d:\\games", "c:\\a.b", "c:.", "z:\\x\\.y" };
+    /* Blanks inside or before a name stay; a trail byte 0x5C is no backslash. */
+    const char *aGood[] = { "c:", "d:\\games", "c:\\a.b", "c:.", "z:\\x\\.y", "c:\\my games", "c:\\ a",
+                            "c:\\\xB5\x5C" };
     for (const char *p : aGood)
         EXPECT_FALSE(IsBadDirName(p)) << p;
+
+    /* The folder must take its backslash in 127 characters. */
+    EXPECT_TRUE(TakesBackslash(("c:\\" + std::string(123, 'x')).c_str()));    /* 126 */
+    EXPECT_FALSE(TakesBackslash(("c:\\" + std::string(124, 'x')).c_str()));   /* 127 */
+    EXPECT_TRUE(TakesBackslash("c:"));
 
     EXPECT_TRUE(IsSpaceShort(2048, 2048));
     EXPECT_FALSE(IsSpaceShort(2048, 2049));

@@ -103,7 +103,7 @@ TEST_F(EntriesTest, FileLinesWithMissingSeparatorsAreReportedAndNeverGuessed)
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "p!=NULL", colon, "q!=NULL", "q!=NULL", colon }));
 }
 
-TEST_F(EntriesTest, EntriesWhoseNamesWereCutAreLeftOut)
+TEST_F(EntriesTest, EntriesWhoseNamesWereCutStayMarkedSoTheyFailVisibly)
 {
     const std::string n128(128, 'n'), n127(127, 'k');
     ASSERT_EQ(Load("[SrcDirs]\r\n1=" + n128 + "\r\n"                          /* folder cut */
@@ -113,9 +113,18 @@ TEST_F(EntriesTest, EntriesWhoseNamesWereCutAreLeftOut)
                    "Dst,1:" + n127 + ",2:" + n127 + ",\r\n"                   /* the line lost its last comma */
                    "Kept,1:a,2:b," + std::string(300, 'x') + "\r\n"           /* the cut is past the names */
                    "[PM Info]\r\n" + n128 + ",Cut\r\n[End]\r\n"), 0u);     /* item specification cut */
-    EXPECT_EQ(view.NumSrcDirs() + inf.GetNumPMItems(), 0u);
-    ASSERT_EQ(inf.GetNumFiles(), 1u);
-    EXPECT_EQ(FileText(0), "Kept|1:a|2:b");
+    ASSERT_EQ(view.NumSrcDirs(), 2u);
+    EXPECT_FALSE(view.SrcDir(0)->IsWhole());
+    EXPECT_FALSE(view.SrcDir(1)->IsWhole());
+    EXPECT_EQ(ItemText(0), n128.substr(0, 127) + "|Cut|cut");
+    ASSERT_EQ(inf.GetNumFiles(), 4u);
+    EXPECT_EQ(FileText(0), n128.substr(1) + "|1:a|2:b") << "a cut display name is only shown";
+    EXPECT_EQ(FileText(1), "Src|1:" + n128.substr(1) + "|2:b|cut");
+    EXPECT_EQ(FileText(2).substr(FileText(2).size() - 4), "|cut");
+    EXPECT_EQ(FileText(3), "Kept|1:a|2:b");
+    /* Every file of a cut directory fails its copy, never goes elsewhere. */
+    char sz[5][MAXTEXT];
+    EXPECT_FALSE(inf.GetFile(3, sz[0], sz[1], sz[2], sz[3], sz[4]));
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "strlen(p+1)<sizeof(szDir)", "strlen(lpszPos)<sizeof(szLine)",
         "strlen(lpszLine)<sizeof(szDisplayName)", "strlen(t)<cchName", "strlen(lpszPos)<sizeof(szLine)",
         "q!=NULL", "strlen(lpszPos)<sizeof(szLine)", "strlen(lpszLine)<sizeof(szItemSpec)" }));
@@ -201,12 +210,17 @@ TEST_F(EntriesTest, WildcardIdTextsAreReadLikeNumbersAndKeptForTheEntries)
     EXPECT_EQ(FileText(1), "f.txt|7:f.txt|0:f.txt");
 }
 
-TEST_F(EntriesTest, WildcardProblemsAddNothingAndAreReported)
+TEST_F(EntriesTest, WildcardProblemsAreReportedAndFailTheirCopy)
 {
     MakeFile("w/f.txt");
     ASSERT_EQ(Load("[Files]\r\n*1-1,\r\n[SrcDirs]\r\n1=w\r\n2=missing\r\n[Files]\r\n"
                    "*1 1,\r\n*1-1\r\n*123456789012-1,\r\n*1-123456789012,\r\n*2-1,\r\n[End]\r\n"), 0u);
-    EXPECT_EQ(inf.GetNumFiles(), 0u);
+    /* No source directory, or a cut id: one failing entry named by the
+     * line; no separators: a consistency check; a missing folder: nothing. */
+    ASSERT_EQ(inf.GetNumFiles(), 3u);
+    EXPECT_EQ(FileText(0), "*1-1|0:?|0:?|cut");
+    EXPECT_EQ(FileText(1), "*123456789012-1|0:?|0:?|cut");
+    EXPECT_EQ(FileText(2), "*1-123456789012|0:?|0:?|cut");
     EXPECT_EQ(Checks(), (std::vector<std::string>{
         "ii!=uNumSrcDirs", "p!=NULL", "p!=NULL",
         "strlen(lpszLine+1)<sizeof(szSrcId)",
@@ -219,30 +233,35 @@ TEST_F(EntriesTest, WildcardSourceIdsBeyondSixteenBitsFindNoDirectory)
      * "*-1-1," has the empty id 0. */
     MakeFile("w/f.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\r\n[Files]\r\n*65537-1,\r\n*4294967297-1,\r\n*-1-1,\r\n[End]\r\n"), 0u);
-    EXPECT_EQ(inf.GetNumFiles(), 0u);
+    ASSERT_EQ(inf.GetNumFiles(), 3u);
+    EXPECT_EQ(FileText(2), "*-1-1|0:?|0:?|cut");
     EXPECT_EQ(Checks(), std::vector<std::string>(3, "ii!=uNumSrcDirs"));
 }
 
-TEST_F(EntriesTest, WildcardFilesWithCommaOrOverlongNameAreLeftOut)
+TEST_F(EntriesTest, WildcardFilesWithCommaOrOverlongNameFailTheirCopy)
 {
     MakeFile("w/a,b.txt");
     MakeFile("w/" + std::string(130, 'n'));
     MakeFile("w/ok.txt");
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\r\n[Files]\r\n*1-1,\r\n[End]\r\n"), 0u);
-    ASSERT_EQ(inf.GetNumFiles(), 1u);
-    EXPECT_EQ(FileText(0), "ok.txt|1:ok.txt|1:ok.txt");
+    ASSERT_EQ(inf.GetNumFiles(), 3u);
+    std::vector<std::string> texts = { FileText(0), FileText(1), FileText(2) };
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{ "a;b.txt|0:?|0:?|cut", std::string(127, 'n') + "|0:?|0:?|cut",
+                                                "ok.txt|1:ok.txt|1:ok.txt" }));
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "strchr(lpszName,',')==NULL",
                                                    "strlen(lpszName)<MAXTEXT" }));
 }
 
-TEST_F(EntriesTest, WildcardGeneratedLineOver255IsLeftOut)
+TEST_F(EntriesTest, WildcardGeneratedLineOver255FailsItsCopy)
 {
     /* 3 x 80 + 2 x 11 + 7 = 269 characters. */
     std::string name(80, 'm');
     MakeFile("w/" + name);
     ASSERT_EQ(Load("[SrcDirs]\r\n1=w\r\n[Files]\r\n*00000000001-00000000001,\r\n*1-1,\r\n[End]\r\n"), 0u);
-    ASSERT_EQ(inf.GetNumFiles(), 1u);
-    EXPECT_EQ(FileText(0), name + "|1:" + name + "|1:" + name);
+    ASSERT_EQ(inf.GetNumFiles(), 2u);
+    EXPECT_EQ(FileText(0), name + "|0:?|0:?|cut");
+    EXPECT_EQ(FileText(1), name + "|1:" + name + "|1:" + name);
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "cch>0&&cch<(int)sizeof(szLine)" }));
 }
 
@@ -253,6 +272,10 @@ TEST_F(EntriesTest, WildcardsStopAtTheFileCapacity)
     ASSERT_EQ(Load(Lines("[SrcDirs]\r\n1=w\r\n[Files]\r\n", 980, "f,1:f,1:f,") + "*1-1,\r\n[End]\r\n"), 0u);
     EXPECT_EQ(inf.GetNumFiles(), 1000u);
     EXPECT_EQ(FileText(999), "f119|1:f119|1:f119");
+    /* The files beyond the table are not forgotten: the copy names the first. */
+    char szLost[MAXTEXT];
+    inf.GetLostFile(szLost);
+    EXPECT_STREQ(szLost, "f120");
     EXPECT_EQ(Checks(), std::vector<std::string>(10, "uNumFiles<MAXFILE"));
 }
 

@@ -70,4 +70,5 @@ TEST(MeterFigures, LooksSameOnlyWhenBarAndTextAgree)
     EXPECT_FALSE(MeterLooksSame(3, 1000, 4, 1000, 1000));   /* 3 px -> 4 px */
     EXPECT_TRUE(MeterLooksSame(1, 2, 2, 4, 300));           /* a new range, the same picture */
     EXPECT_FALSE(MeterLooksSame(5, 0, 0, 10, 300));         /* "100%" -> "0%" */
+    EXPECT_FALSE(MeterLooksSame(9, 1000, 10, 1000, 10));    /* 0 px both, "0%" -> "1%" */
 }

@@ -65,7 +65,7 @@ std::string ReaderTest::FileText(UINT i) const
         return "(none)";
     pFile->GetNames(szDisplay, szSrc, szDst);
     return std::string(szDisplay) + "|" + std::to_string(pFile->GetSrcDirId()) + ":" + szSrc +
-           "|" + std::to_string(pFile->GetDstDirId()) + ":" + szDst;
+           "|" + std::to_string(pFile->GetDstDirId()) + ":" + szDst + (pFile->IsWhole() ? "" : "|cut");
 }
 
 std::string ReaderTest::DstDirText(UINT i) const
@@ -75,12 +75,12 @@ std::string ReaderTest::DstDirText(UINT i) const
     if (!pDir)
         return "(none)";
     pDir->GetDir(szDir);
-    return std::to_string(pDir->GetId()) + "=" + szDir;
+    return std::to_string(pDir->GetId()) + "=" + szDir + (pDir->IsWhole() ? "" : "|cut");
 }
 
 std::string ReaderTest::ItemText(UINT i) const
 {
     char szDescription[MAXTEXT], szSpec[MAXTEXT];
-    inf.GetPMItem(i, szDescription, szSpec);
-    return std::string(szSpec) + "|" + szDescription;
+    BOOL bWhole = inf.GetPMItem(i, szDescription, szSpec);
+    return std::string(szSpec) + "|" + szDescription + (bWhole ? "" : "|cut");
 }

@@ -101,9 +101,9 @@ TEST_F(ScriptTest, LongLinesAreCutAt255AndReported)
     std::string folder255(253, 'd');                     /* "1=" + 253 = 255 characters */
     ASSERT_EQ(Load("[DstDirs]\r\n1=" + folder255 + "\r\n[End]\r\n"), 0u);
     /* The line fits; the folder does not fit its field of 128, and cut it
-     * would name another folder. */
+     * would name another folder: nothing is made there. */
     EXPECT_EQ(Checks(), (std::vector<std::string>{ "strlen(p+1)<sizeof(szDir)" }));
-    EXPECT_EQ(inf.GetNumDstDirs(), 0u);
+    EXPECT_EQ(DstDirText(0), "1=" + folder255.substr(0, 127) + "|cut");
 
     CSetupInf other;
     SetupCheckReset();
@@ -258,7 +258,9 @@ TEST_F(ScriptTest, OverlongTextsAreCutTo127AndReportedEach)
     std::string long150(150, 'g');
     ASSERT_EQ(Load("[App]\r\nDefDir=" + long150 + "\r\nDefPMGroup=" + long150 + "," + long150 +
                    "\r\n[End]\r\n"), 0u);
-    EXPECT_EQ(strlen(view.DefDir()), 127u);
+    char szDefDir[MAXTEXT];
+    EXPECT_FALSE(inf.GetDefDir(szDefDir)) << "a cut default folder is not to be offered";
+    EXPECT_EQ(strlen(szDefDir), 127u);
     EXPECT_EQ(strlen(view.PMGroupFirst()), 127u);
     /* The physical line of DefPMGroup is itself cut at 255 characters. */
     EXPECT_EQ(std::string(view.PMGroupName()), std::string(255 - 11 - 151, 'g'));

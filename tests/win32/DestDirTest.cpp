@@ -119,8 +119,9 @@ TEST_F(DestDir, BadNamesAreRefusedAndTheDialogStays)
     HWND hDlg = Open();
     ASSERT_NE(hDlg, (HWND)NULL);
     /* The last is too long to be read whole: it is refused, never cut. */
+    /* A part ending in a blank would be made without it. */
     const std::string aBad[] = { "games", "\\games", "d", "c:\\games\\..", "c:\\games..",
-                                 "c:\\" + std::string(130, 'g') };
+                                 "c:\\" + std::string(130, 'g'), "c:\\games ", "c:\\a\\ \\b", "c:\\a\\.. " };
     for (const std::string &bad : aBad) {
         HWND hwndBox = OkWith(hDlg, bad);
         ASSERT_NE(hwndBox, (HWND)NULL) << bad;
@@ -293,4 +294,32 @@ TEST_F(DestDir, DefaultWithoutADriveGoesOnTheProgramsDrive)
     EXPECT_EQ(fromR.FinalMessage(20000, &dwExit), Gbk(L"软件安装成功!"));
     EXPECT_EQ(dwExit, 0u);
     EXPECT_TRUE(FileExists("R:\\apps\\nodrive\\README.TXT"));
+}
+
+TEST_F(DestDir, ADriveRelativeFolderMustTakeItsBackslash)
+{
+    HWND hDlg = Open();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    /* D:'s current folder is its root: "d:" and 124 characters make 127. */
+    std::string name = "r" + std::to_string(GetCurrentProcessId());
+    HWND hwndBox = OkWith(hDlg, "d:" + name + std::string(124 - name.size(), 'x'));
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    EXPECT_EQ(BoxText(hwndBox), Gbk(L"请选择正确的目录名."));
+    PressButton(hwndBox, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
+    /* 126 is taken; its files then do not fit beside it and fail by name. */
+    std::string fits = name + std::string(123 - name.size(), 'x');
+    hwndBox = OkWith(hDlg, "d:" + fits, 20000);
+    ASSERT_NE(hwndBox, (HWND)NULL);
+    EXPECT_EQ(BoxText(hwndBox), Gbk(L"拷贝 Readme 出错"));
+    EXPECT_TRUE(FileExists("D:\\" + fits));
+}
+
+TEST_F(DestDir, ADefaultFolderCutInTheScriptIsNotOffered)
+{
+    /* Cut before its last (double-byte) character it would name another
+     * folder: its drive's root is offered instead. */
+    HWND hDlg = Open("C:\\" + std::string(123, 'a') + "\xB0\xA1");
+    ASSERT_NE(hDlg, (HWND)NULL);
+    EXPECT_EQ(Field(hDlg), "c:");
 }

@@ -137,3 +137,20 @@ TEST_F(InProcess, FoldersMadeHiddenThenTheDialogShowsReset)
     EXPECT_EQ(Meter(hDlg, MM_GETRANGE), 0);
     DestroyWindow(hDlg);
 }
+
+TEST_F(InProcess, ACancelConfirmedBeforeTheFirstFileCopiesNothing)
+{
+    /* Confirmed while the last folder was made: the copy loop must see it
+     * before its first file. */
+    LoadScript("[App]\r\nAppName=NoPicture\r\n[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=out\r\n"
+               "[Files]\r\nA,1:SETUP.INF,1:A.TXT,\r\n[End]\r\n");
+    lstrcpynA(szSourceDir, dir.c_str(), sizeof(szSourceDir));
+    CreateDirectoryA((dir + "out").c_str(), NULL);
+    HWND hDlg = ShowProgressDialog();
+    ASSERT_NE(hDlg, (HWND)NULL);
+    EnableWindow(GetDlgItem(hDlg, IDCANCEL), FALSE);
+    EXPECT_EQ(CopyFiles(hDlg), 0);
+    EXPECT_FALSE(FileExists(dir + "out\\A.TXT"));
+    EXPECT_EQ(Meter(hDlg, MM_GETPOS), 0);
+    DestroyWindow(hDlg);
+}

@@ -33,9 +33,14 @@ protected:
         ASSERT_EQ(theSetupInf.GetNumPMItems(), 4u);
         lstrcpynA(szSourceDir, pDist->Dir().c_str(), sizeof(szSourceDir));
         lstrcpynA(szDestDir, (pDist->Dir() + "dst\\").c_str(), sizeof(szDestDir));
+        /* The step's message comes from the program's string table. */
+        hInst = LoadLibraryExA((TestProgramFolder() + "SETUP.EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        lstrcpynA(szTitle, "PmTest", sizeof(szTitle));
     }
     static void TearDownTestSuite()
     {
+        FreeLibrary(hInst);
+        hInst = NULL;
         delete pDist;
         pDist = NULL;
         szSourceDir[0] = szDestDir[0] = '\0';
@@ -46,6 +51,45 @@ protected:
 
 SetupRun *ProgmanGroupStep::pDist;
 std::string ProgmanGroupStep::group;
+
+/* The message boxes this program shows while the step runs, answered. */
+static volatile LONG bStepDone;
+static std::vector<std::string> boxTexts;
+
+static BOOL CALLBACK AnswerOwnBox(HWND hwnd, LPARAM)
+{
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hwnd, &dwPid);
+    if (dwPid == GetCurrentProcessId() && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 0xFFFF)) {
+        boxTexts.push_back(BoxText(hwnd));
+        PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+        WaitFor([&] { return !IsWindow(hwnd); });
+    }
+    return TRUE;
+}
+
+static DWORD WINAPI AnswerBoxesThread(LPVOID)
+{
+    while (!bStepDone) {
+        EnumWindows(AnswerOwnBox, 0);
+        Sleep(50);
+    }
+    return 0;
+}
+
+/* BuildProgramGroup with its boxes answered; their texts into *pTexts. */
+static int BuildAnswering(std::vector<std::string> *pTexts)
+{
+    boxTexts.clear();
+    bStepDone = FALSE;
+    HANDLE hThread = CreateThread(NULL, 0, AnswerBoxesThread, NULL, 0, NULL);
+    int nResult = BuildProgramGroup(NULL);
+    bStepDone = TRUE;
+    WaitForSingleObject(hThread, 10000);
+    CloseHandle(hThread);
+    *pTexts = boxTexts;
+    return nResult;
+}
 
 TEST_F(ProgmanGroupStep, SendsCreateShowThenDeleteAndAddPerItemWhateverTheAnswers)
 {
@@ -58,13 +102,17 @@ TEST_F(ProgmanGroupStep, SendsCreateShowThenDeleteAndAddPerItemWhateverTheAnswer
         Sent("[DeleteItem(Tool)]"), Sent("[AddItem(" + src + "TOOL.EXE,Tool)]"),
         Sent("[DeleteItem(App)]"), Sent("[AddItem(" + dst + "BIN\\APP.EXE,App)]"),
         Sent("[DeleteItem(Short)]"), Sent("[AddItem(" + src + ",Short)]") };
-    EXPECT_EQ(BuildProgramGroup(NULL), 1);
+    std::vector<std::string> boxes;
+    EXPECT_EQ(BuildAnswering(&boxes), 1);
     EXPECT_EQ(Commands(), expected);
     EXPECT_EQ(srv.cConnects, 10);
+    EXPECT_TRUE(boxes.empty()) << boxes[0];
 
-    /* Every command refused: all are still sent, and the step succeeds. */
+    /* Every command refused: all are still sent, the failure is told
+     * once, and the installation goes on. */
     srv.nAnswer = ANSWER_REFUSE;
-    EXPECT_EQ(BuildProgramGroup(NULL), 1);
+    EXPECT_EQ(BuildAnswering(&boxes), 1);
+    EXPECT_EQ(boxes, std::vector<std::string>{ Gbk(L"创建群组出错!") });
     EXPECT_EQ(Commands().size(), 20u);
     EXPECT_EQ(srv.cConnects, 20);
     EXPECT_TRUE(AllClosed());
@@ -77,7 +125,9 @@ TEST_F(ProgmanGroupStep, WinesProgmanMakesTheGroupAndOneShortcutPerItem)
     std::string folder = ProgramsFolder() + group + "\\";
     ASSERT_TRUE(WineProgmanRunning());
     ASSERT_EQ(ProgmanStart(), 1);
-    EXPECT_EQ(BuildProgramGroup(NULL), 1);
+    std::vector<std::string> boxes;
+    EXPECT_EQ(BuildAnswering(&boxes), 1);
+    EXPECT_TRUE(boxes.empty()) << boxes[0];
     /* One shortcut per item, pointing at the item's command path. */
     std::string src = szSourceDir, dst = szDestDir;
     std::vector<std::string> shortcuts;

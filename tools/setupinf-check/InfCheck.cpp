@@ -112,7 +112,7 @@ static void MapRecords(CHECKSTATE *pState)
 /* ---- the reader's own checks ------------------------------------------- */
 
 /* The text of a reader check that fired on the line. bLeftOut: the line
- * is a directory or explicit file line that stored no entry. */
+ * is a directory or explicit file line whose entry cannot be used. */
 static std::string CheckText(const SCRIPTLINE &line, const std::string &expr, BOOL bLeftOut)
 {
     static const struct {
@@ -125,16 +125,16 @@ static std::string CheckText(const SCRIPTLINE &line, const std::string &expr, BO
           "DefPMGroup: text before the comma longer than 127 characters is cut" },
         { "strlen(lpszName)<sizeof(szPMGroupName)",
           "DefPMGroup: group name longer than 127 characters is cut" },
-        { "strlen(p+1)<sizeof(szDir)", "folder longer than 127 characters; the directory is left out" },
+        { "strlen(p+1)<sizeof(szDir)", "folder longer than 127 characters; the files that use it fail to copy" },
         { "strchr(lpszLine,'=')!=NULL", "directory line without '=' ({id}={folder}); it is left out" },
         { "strlen(lpszLine)<sizeof(szDisplayName)",
-          "display name longer than 127 characters; the file is left out" },
+          "display name longer than 127 characters; it is shown cut" },
         { "c!=NULL&&(q==NULL||c<q)",
           "missing ':' between a directory id and its file name ({display},{id}:{name},{id}:{name},)" },
         { "q!=NULL", "missing ',' after a file name ({display},{id}:{name},{id}:{name},)" },
-        { "strlen(t)<cchName", "file name longer than 127 characters; the file is left out" },
+        { "strlen(t)<cchName", "file name longer than 127 characters; the file fails to copy" },
         { "strlen(lpszLine)<sizeof(szItemSpec)",
-          "item specification longer than 127 characters; the item is left out" },
+          "item specification longer than 127 characters; the item is not made and setup reports a group error" },
         { "strlen(p+1)<sizeof(szDescription)", "item description longer than 127 characters is cut" },
         { "uNumSrcDirs<MAXDIR", "source directory table full: at most 99 source directories" },
         { "uNumDstDirs<MAXDIR", "destination directory table full: at most 99 destination directories" },
@@ -144,24 +144,25 @@ static std::string CheckText(const SCRIPTLINE &line, const std::string &expr, BO
         { "pFile!=NULL", "out of memory; the file is left out" },
         { "pItem!=NULL", "out of memory; the item is left out" },
         { "strlen(lpszLine+1)<sizeof(szSrcId)",
-          "source id text longer than 11 characters; the line is left out" },
+          "source id text longer than 11 characters; the line fails to copy" },
         { "strlen(lpszDstId)<sizeof(szDstId)",
-          "destination id text longer than 11 characters; the line is left out" },
+          "destination id text longer than 11 characters; the line fails to copy" },
         { "OsGetProgramFolder(szProgramDir)",
-          "the distribution folder's path is too long to list; the line adds nothing" },
+          "the distribution folder's path is too long to list; the line fails to copy" },
         { "cch>0&&cch<(int)sizeof(szPattern)",
-          "folder path of this wildcard line is longer than 255 characters; the line adds nothing" },
+          "folder path of this wildcard line is longer than 255 characters; the line fails to copy" },
         { "strchr(lpszName,',')==NULL",
-          "a file in this wildcard's folder has a comma in its name; it is left out" },
+          "a file in this wildcard's folder has a comma in its name; it fails to copy" },
         { "strlen(lpszName)<MAXTEXT",
-          "a file in this wildcard's folder has a name longer than 127 characters; it is left out" },
+          "a file in this wildcard's folder has a name longer than 127 characters; it fails to copy" },
         { "cch>0&&cch<(int)sizeof(szLine)",
-          "a file in this wildcard's folder makes a line longer than 255 characters; it is left out" },
+          "a file in this wildcard's folder makes a line longer than 255 characters; it fails to copy" },
     };
     if (expr == szLineCutCheck) {
         std::string text = "line longer than 255 characters; ";
         if (bLeftOut)
-            return text + (line.nSection == SECT_FILES ? "the file is left out" : "the directory is left out");
+            return text + (line.nSection == SECT_FILES ? "the file fails to copy"
+                                                       : "the files that use the directory fail to copy");
         return text + "the rest of it is cut off";
     }
     if (expr == "p!=NULL") {
@@ -212,9 +213,11 @@ static std::string UndefinedSourceText(CHECKSTATE *pState, const SCRIPTLINE &lin
     return "the wildcard line's source directory is not defined before it";
 }
 
-/* Is the line a directory or explicit file line that stored no entry? */
+/* Is the line a directory or explicit file line whose entry cannot be
+ * used as written (none stored, or one marked cut)? */
 static BOOL LeftOut(const CHECKSTATE *pState, const SCRIPTLINE &line)
 {
+    CSetupInfView view(*pState->pInf);
     const std::vector<UINT> *pRecLines;
     if (line.nSection == SECT_SRCDIRS)
         pRecLines = &pState->srcLine;
@@ -226,7 +229,13 @@ static BOOL LeftOut(const CHECKSTATE *pState, const SCRIPTLINE &line)
         return FALSE;
     if (line.strText.empty() || line.strText[0] == ';' || line.strText[0] == '[')
         return FALSE;
-    return std::find(pRecLines->begin(), pRecLines->end(), line.uLine) == pRecLines->end();
+    std::vector<UINT>::const_iterator it = std::find(pRecLines->begin(), pRecLines->end(), line.uLine);
+    if (it == pRecLines->end())
+        return TRUE;
+    UINT i = (UINT)(it - pRecLines->begin());
+    if (line.nSection == SECT_FILES)
+        return !view.File(i)->IsWhole();
+    return !(line.nSection == SECT_SRCDIRS ? view.SrcDir(i) : view.DstDir(i))->IsWhole();
 }
 
 static void ReportReaderChecks(CHECKSTATE *pState)

@@ -148,6 +148,9 @@ static void CheckFiles(CHECKSTATE *pState, unsigned long long *pcbTotal)
         const FILEENTRY *pFile = view.File(i);
         char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
         pFile->GetNames(szDisplay, szSrc, szDst);
+        /* A cut entry was reported where it was read. */
+        if (!pFile->IsWhole())
+            continue;
         const DIRENTRY *pSrcDir = pState->pInf->FindSrcDir(pFile->GetSrcDirId());
         if (!pState->fileWild[i]) {
             if (!pSrcDir)
@@ -159,7 +162,7 @@ static void CheckFiles(CHECKSTATE *pState, unsigned long long *pcbTotal)
                     "destination directory " + std::to_string(pFile->GetDstDirId()) +
                     " is not defined in [DstDirs]");
         }
-        if (!pSrcDir || szSrc[0] == '\0')
+        if (!pSrcDir || !pSrcDir->IsWhole() || szSrc[0] == '\0')
             continue;
         std::string found;
         unsigned long long cbFile = 0;
@@ -199,7 +202,7 @@ static BOOL IsInstalled(CHECKSTATE *pState, const std::string &relPath)
         const DIRENTRY *pDstDir = pState->pInf->FindDstDir(pFile->GetDstDirId());
         char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
         pFile->GetNames(szDisplay, szSrc, szDst);
-        if (!pDstDir)
+        if (!pDstDir || !pFile->IsWhole())
             continue;
         if (SameName(NormalPath(SourcePath(pDstDir, szDst)), want))
             return TRUE;
@@ -215,6 +218,8 @@ static void CheckItems(CHECKSTATE *pState)
         char szDescription[MAXTEXT], szSpec[MAXTEXT];
         view.PMItem(i)->GetItem(szDescription, szSpec);
         UINT uLine = pState->itemLine[i];
+        if (!view.PMItem(i)->IsWhole())
+            continue;
         if (strlen(szSpec) < 3) {
             Add(pState, uLine, SEV_WARNING,
                 "item specification " + Quote(szSpec) +
