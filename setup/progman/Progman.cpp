@@ -137,6 +137,10 @@ int BuildProgramGroup(HWND hwnd)
         if (!ProgmanAddItem(szGroup, szDescription, szCmdPath))
             bOk = FALSE;
     }
+    /* A script that names no group and no item asked for none: its empty
+     * group is still sent, but a refusal of it is no failure to tell. */
+    if (!szGroup[0] && theSetupInf.GetNumPMItems() == 0)
+        bOk = TRUE;
     if (!bOk || theSetupInf.GetPMItemLost())
         SetupMessageBox(hInst, hwnd, STR_GROUPERROR, szTitle, MB_ICONINFORMATION);
     /* The files are in place: the installation goes on to its end. */

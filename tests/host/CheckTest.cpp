@@ -182,11 +182,13 @@ TEST_F(CheckTest, EntriesWithCutNamesAreToldTheyFail)
         "[SrcDirs]\r\n0=\r\n[DstDirs]\r\n0=\r\n[Files]\r\n" +                       /* 7-11 */
         "F,0:" + std::string(130, 's') + ",0:b,\r\n" +                                 /* 12 */
         "G,0:" + std::string(127, 's') + ",0:" + std::string(200, 'd') + ",\r\n" +      /* 13 */
+        std::string(130, 'D') + ",0:SETUP.INF,0:b,\r\n" +                           /* 14 */
         "[End]\r\n");
     EXPECT_FINDING(findings, 12, SEV_ERROR, "file name longer than 127 characters; the file fails to copy");
     EXPECT_FINDING(findings, 13, SEV_ERROR, "line longer than 255 characters; the file fails to copy");
     EXPECT_FINDING(findings, 13, SEV_ERROR, "missing ',' after a file name");
-    EXPECT_EQ(findings.size(), 3u) << Dump(findings);
+    EXPECT_FINDING(findings, 14, SEV_ERROR, "display name longer than 127 characters; it is shown cut");
+    EXPECT_EQ(findings.size(), 4u) << Dump(findings);
 }
 
 TEST_F(CheckTest, FileTableFullAtTheThousandthFile)

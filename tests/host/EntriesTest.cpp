@@ -167,6 +167,7 @@ TEST_F(EntriesTest, ItemTableHoldsTwentyAndReportsEachExtraLine)
 {
     ASSERT_EQ(Load(Lines("[PM Info]\r\n", 22, "xDxa.exe,A") + "[End]\r\n"), 0u);
     EXPECT_EQ(inf.GetNumPMItems(), 20u);
+    EXPECT_TRUE(inf.GetPMItemLost()) << "the group step must tell that items are missing";
     EXPECT_EQ(Checks(), std::vector<std::string>(2, "uNumPMItems<MAXPMITEM"));
 }
 
