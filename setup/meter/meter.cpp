@@ -90,6 +90,10 @@ static LRESULT SetMeterWord(HWND hwnd, int nIndex, WPARAM wParam)
     UINT uPos = (WORD)GetWindowWord(hwnd, GWW_POS);
     UINT uRange = (WORD)GetWindowWord(hwnd, GWW_RANGE);
     SetWindowWord(hwnd, nIndex, LOWORD(wParam));
+    /* Hidden, or held from painting by WM_SETREDRAW: it paints in full
+     * when it shows again. */
+    if (!IsWindowVisible(hwnd))
+        return 0;
     RECT rc;
     GetClientRect(hwnd, &rc);
     if (!MeterLooksSame(uPos, uRange, (WORD)GetWindowWord(hwnd, GWW_POS), (WORD)GetWindowWord(hwnd, GWW_RANGE),

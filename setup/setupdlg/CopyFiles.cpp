@@ -17,6 +17,21 @@
  * LZCopy moves 1000 bytes a call, and under Wine every call costs. */
 #define COPYBLOCK 65536
 
+/* The progress dialog while CopyFiles runs, and when its label and meter
+ * last painted: a copy of one large file paints a new name while it
+ * runs, a run of small files only every PAINTINTERVAL ms. */
+static HWND hwndProgress;
+static DWORD dwLastPaint;
+
+static void PaintProgressIfDue(void)
+{
+    if (!hwndProgress || GetTickCount() - dwLastPaint < PAINTINTERVAL)
+        return;
+    HoldProgressPaint(hwndProgress, FALSE);
+    HoldProgressPaint(hwndProgress, TRUE);
+    dwLastPaint = GetTickCount();
+}
+
 /* Removes a file the copy made; a read-only mark is cleared first (as
  * root, Wine writes such a file but refuses to delete it). */
 static BOOL RemoveMadeFile(LPCSTR lpszPath)
@@ -77,6 +92,7 @@ static BOOL CopyPlain(HANDLE hSrc, HANDLE hDst, char *buf, DWORD cbFirst)
     do {
         if (!WriteAll(hDst, buf, cb))
             return FALSE;
+        PaintProgressIfDue();
         if (!ReadFile(hSrc, buf, COPYBLOCK, &cb, NULL))
             return FALSE;
     } while (cb > 0);
@@ -94,6 +110,7 @@ static BOOL CopyExpanded(INT hLz, HANDLE hDst, char *buf, DWORD dwSize)
         if (!WriteAll(hDst, buf, (DWORD)cb))
             return FALSE;
         cbTotal += (unsigned)cb;
+        PaintProgressIfDue();
     }
     return cb == 0 && cbTotal == dwSize;
 }
@@ -155,45 +172,64 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     return FinishDestFile(bOk, szDst, szTmp);
 }
 
+/* The loop of CopyFiles; the label and meter are held by the caller. */
+static int CopyEveryFile(HWND hDlg)
+{
+    char szDisplayName[MAXTEXT], szSrcDir[MAXTEXT], szSrcName[MAXTEXT], szDstDir[MAXTEXT], szDstName[MAXTEXT];
+    char szSrcFolder[MAXCOPYPATH], szDstFolder[MAXCOPYPATH];
+    HWND hwndItem = GetDlgItem(hDlg, IDC_ITEM), hwndMeter = GetDlgItem(hDlg, IDC_METER);
+    HWND hwndCancel = GetDlgItem(hDlg, IDCANCEL);
+
+    UINT n = theSetupInf.GetNumFiles();
+    for (UINT i = 0; i < n; i++) {
+        DrainMessageQueue();
+        if (IsCancelRequested(hDlg, hwndCancel))
+            return 0;
+        /* An id without a directory, a name or folder cut in the script,
+         * or a folder too long for its buffer fails the file: it is never
+         * copied from or to a guessed place. */
+        BOOL bOk = theSetupInf.GetFile(i, szDisplayName, szSrcDir, szSrcName, szDstDir, szDstName);
+        SetWindowTextA(hwndItem, szDisplayName);
+        PaintProgressIfDue();
+        bOk = bOk && JoinText(szSrcFolder, szSourceDir, szSrcDir) &&
+              JoinText(szDstFolder, szDestDir, szDstDir) &&
+              CopyOneFile(szSrcFolder, szSrcName, szDstFolder, szDstName);
+        if (!bOk) {
+            HoldProgressPaint(hDlg, FALSE);
+            SetupMessageBox(hInst, hDlg, STR_COPYERROR, szTitle, MB_ICONINFORMATION, szDisplayName);
+            return 0;
+        }
+        SendMessageA(hwndMeter, MM_SETPOS, i + 1, 0);
+    }
+    /* A file the script lists beyond the full table was not copied. */
+    theSetupInf.GetLostFile(szDisplayName);
+    if (szDisplayName[0]) {
+        HoldProgressPaint(hDlg, FALSE);
+        SetupMessageBox(hInst, hDlg, STR_COPYERROR, szTitle, MB_ICONINFORMATION, szDisplayName);
+        return 0;
+    }
+    return 1;
+}
+
 int CopyFiles(HWND hDlg)
 {
     char szLabel[MAXCOPYPATH];
     char szPrefix[MAXCOPYPATH];
-    char szDisplayName[MAXTEXT], szSrcDir[MAXTEXT], szSrcName[MAXTEXT], szDstDir[MAXTEXT], szDstName[MAXTEXT];
-    char szSrcFolder[MAXCOPYPATH], szDstFolder[MAXCOPYPATH];
 
     szPrefix[0] = '\0';
     LoadStringA(hInst, STR_COPYTO, szPrefix, sizeof(szPrefix));
     JoinLabel(szLabel, szPrefix, szDestDir);
     SetDlgItemTextA(hDlg, IDC_ACTION, szLabel);
 
-    UINT n = theSetupInf.GetNumFiles();
     SendDlgItemMessageA(hDlg, IDC_METER, MM_SETPOS, 0, 0);
-    SendDlgItemMessageA(hDlg, IDC_METER, MM_SETRANGE, n, 0);
+    SendDlgItemMessageA(hDlg, IDC_METER, MM_SETRANGE, theSetupInf.GetNumFiles(), 0);
 
-    for (UINT i = 0; i < n; i++) {
-        DrainMessageQueue();
-        if (IsCancelRequested(hDlg))
-            return 0;
-        /* An id without a directory, a name or folder cut in the script,
-         * or a folder too long for its buffer fails the file: it is never
-         * copied from or to a guessed place. */
-        BOOL bOk = theSetupInf.GetFile(i, szDisplayName, szSrcDir, szSrcName, szDstDir, szDstName);
-        SetDlgItemTextA(hDlg, IDC_ITEM, szDisplayName);
-        bOk = bOk && JoinText(szSrcFolder, szSourceDir, szSrcDir) &&
-              JoinText(szDstFolder, szDestDir, szDstDir) &&
-              CopyOneFile(szSrcFolder, szSrcName, szDstFolder, szDstName);
-        if (!bOk) {
-            SetupMessageBox(hInst, hDlg, STR_COPYERROR, szTitle, MB_ICONINFORMATION, szDisplayName);
-            return 0;
-        }
-        SendDlgItemMessageA(hDlg, IDC_METER, MM_SETPOS, i + 1, 0);
-    }
-    /* A file the script lists beyond the full table was not copied. */
-    theSetupInf.GetLostFile(szDisplayName);
-    if (szDisplayName[0]) {
-        SetupMessageBox(hInst, hDlg, STR_COPYERROR, szTitle, MB_ICONINFORMATION, szDisplayName);
-        return 0;
-    }
-    return 1;
+    hwndProgress = hDlg;
+    dwLastPaint = GetTickCount() - PAINTINTERVAL;
+    HoldProgressPaint(hDlg, TRUE);
+    int nResult = CopyEveryFile(hDlg);
+    hwndProgress = NULL;
+    if (IsWindow(hDlg))
+        HoldProgressPaint(hDlg, FALSE);
+    return nResult;
 }

@@ -50,6 +50,8 @@ static void ResetProgressDlg(HWND hDlg)
 
 static void OnProgressCancel(HWND hDlg)
 {
+    /* The question stops the copy: show where it stands. */
+    HoldProgressPaint(hDlg, FALSE);
     if (SetupMessageBox(hInst, hDlg, STR_CONFIRMABORT, szTitle, MB_YESNO | MB_ICONQUESTION) == IDYES)
         EnableWindow(GetDlgItem(hDlg, IDCANCEL), FALSE);
 }

@@ -35,9 +35,17 @@ void PlaceDialog400(HWND hDlg, BOOL bRepaint);
 BOOL PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm);
 
 /* Shared by the work loops: the queue drain before each item; the Cancel
- * button as the cancel flag (a dialog gone counts as a cancel). */
+ * button (hwndCancel, the dialog's IDCANCEL, looked up once per loop) as
+ * the cancel flag (a dialog gone counts as a cancel). */
 void DrainMessageQueue(void);
-BOOL IsCancelRequested(HWND hDlg);
+BOOL IsCancelRequested(HWND hDlg, HWND hwndCancel);
+
+/* The progress dialog's label and meter take every item's text and
+ * position, but paint at most every PAINTINTERVAL ms while held: under
+ * Wine a paint costs more than copying a small file. Releasing them
+ * paints what they hold at once. */
+#define PAINTINTERVAL 50
+void HoldProgressPaint(HWND hDlg, BOOL bHold);
 
 /* The folder becomes the current folder, made (one level) if need be;
  * FALSE when it can be neither entered nor made and entered. */

@@ -27,10 +27,21 @@ void DrainMessageQueue(void)
     }
 }
 
-BOOL IsCancelRequested(HWND hDlg)
+BOOL IsCancelRequested(HWND hDlg, HWND hwndCancel)
 {
     /* The dialog gone (the program closing) counts as a cancel too. */
-    return !IsWindow(hDlg) || !IsWindowEnabled(GetDlgItem(hDlg, IDCANCEL));
+    return !IsWindow(hDlg) || !IsWindowEnabled(hwndCancel);
+}
+
+void HoldProgressPaint(HWND hDlg, BOOL bHold)
+{
+    static const int aIds[] = { IDC_ITEM, IDC_METER };
+    for (int nId : aIds) {
+        HWND hwnd = GetDlgItem(hDlg, nId);
+        SendMessageA(hwnd, WM_SETREDRAW, !bHold, 0);
+        if (!bHold)
+            RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
 }
 
 BOOL EnterOrMakeFolder(LPCSTR lpszDir)
@@ -57,9 +68,10 @@ int CreateDestDirs(HWND hDlg)
     SetDlgItemTextA(hDlg, IDC_ITEM, szDestDir);
 
     BOOL bOk = TRUE;
+    HWND hwndCancel = GetDlgItem(hDlg, IDCANCEL);
     for (UINT i = 0; i < n; i++) {
         DrainMessageQueue();
-        if (IsCancelRequested(hDlg)) {
+        if (IsCancelRequested(hDlg, hwndCancel)) {
             bOk = FALSE;
             break;
         }
