@@ -1,10 +1,10 @@
 /*
  * SetupCheck.cpp - the record of failed consistency checks.
  */
-#include <stdio.h>
 #include <string.h>
 #include "SetupCheck.h"
 #include "SetupOs.h"
+#include "SetupText.h"
 
 static CHECKRECORD aChecks[MAXCHECKLOG];
 static unsigned uNumChecks;
@@ -24,12 +24,12 @@ int SetupCheck(int fOk, const char *lpszExpr, const char *lpszFile, int nLine)
         return fOk;
     if (uNumChecks < MAXCHECKLOG) {
         CHECKRECORD *pRec = &aChecks[uNumChecks];
-        snprintf(pRec->szExpr, sizeof(pRec->szExpr), "%s", lpszExpr);
-        snprintf(pRec->szFile, sizeof(pRec->szFile), "%s", BaseName(lpszFile));
+        FormatText(pRec->szExpr, sizeof(pRec->szExpr), "%s", lpszExpr);
+        FormatText(pRec->szFile, sizeof(pRec->szFile), "%s", BaseName(lpszFile));
         pRec->nLine = nLine;
         /* A developer running the program under a debugger sees it at once. */
         char szMsg[200];
-        snprintf(szMsg, sizeof(szMsg), "SETUP check failed: %s, %s(%d)\n",
+        FormatText(szMsg, sizeof(szMsg), "SETUP check failed: %s, %s(%d)\n",
                  pRec->szExpr, pRec->szFile, nLine);
         OsDebugString(szMsg);
     }

@@ -6,6 +6,8 @@
 #ifndef SETUPOS_H
 #define SETUPOS_H
 
+#include <stdarg.h>
+#include <stddef.h>
 #include "SetupTypes.h"
 
 /* TRUE when c is the lead byte of a double-byte character in the ANSI
@@ -14,5 +16,8 @@ BOOL OsIsLeadByte(char c);
 
 /* Shows lpszText to a debugger watching the program; nothing elsewhere. */
 void OsDebugString(LPCSTR lpszText);
+
+/* vsnprintf with the C library of the platform (FormatText's contract). */
+int OsFormatV(LPSTR lpszOut, size_t cchOut, LPCSTR lpszFormat, va_list args);
 
 #endif

@@ -2,6 +2,7 @@
  * SetupOsHost.cpp - the shared base's platform services on the Linux host
  * build: code page 936's lead bytes, and no debugger to tell.
  */
+#include <stdio.h>
 #include "SetupOs.h"
 
 BOOL OsIsLeadByte(char c)
@@ -13,4 +14,9 @@ BOOL OsIsLeadByte(char c)
 void OsDebugString(LPCSTR lpszText)
 {
     (void)lpszText;
+}
+
+int OsFormatV(LPSTR lpszOut, size_t cchOut, LPCSTR lpszFormat, va_list args)
+{
+    return vsnprintf(lpszOut, cchOut, lpszFormat, args);
 }

@@ -2,6 +2,7 @@
  * SetupText.cpp - texts and paths in the ANSI code page, stepped through
  * a character (one or two bytes) at a time.
  */
+#include <stdarg.h>
 #include <string.h>
 #include "SetupText.h"
 #include "SetupOs.h"
@@ -43,4 +44,24 @@ BOOL PathEndsInBackslash(LPCSTR lpszPath)
 {
     LPCSTR p = FindLastBackslash(lpszPath);
     return p != NULL && p[1] == '\0';
+}
+
+int FormatText(LPSTR lpszOut, size_t cchOut, LPCSTR lpszFormat, ...)
+{
+    va_list args;
+    va_start(args, lpszFormat);
+    int cch = OsFormatV(lpszOut, cchOut, lpszFormat, args);
+    va_end(args);
+    return cch;
+}
+
+void FormatULongLong(LPSTR lpszOut, size_t cchOut, unsigned long long ull)
+{
+    char szDigits[24];
+    size_t n = sizeof(szDigits);
+    szDigits[--n] = '\0';
+    do
+        szDigits[--n] = (char)('0' + ull % 10);
+    while ((ull /= 10) != 0);
+    StoreText(lpszOut, (UINT)cchOut, szDigits + n);
 }

@@ -22,6 +22,17 @@ LPCSTR FindLastBackslash(LPCSTR lpszPath);
 /* TRUE when the text's last character is a backslash (same rule). */
 BOOL PathEndsInBackslash(LPCSTR lpszPath);
 
+/* snprintf's contract on every platform: at most cchOut bytes written,
+ * terminated whenever cchOut > 0; returns the length the whole text
+ * needs, or a negative number. SETUP.EXE formats with the system's C
+ * library instead of carrying a printf of its own, so only its common
+ * forms are used: %s %c %d %u %lu %lX, widths and %.*s; no 64-bit ones
+ * (see FormatULongLong). */
+int FormatText(LPSTR lpszOut, size_t cchOut, LPCSTR lpszFormat, ...);
+
+/* The decimal digits of ull into a field of cchOut. */
+void FormatULongLong(LPSTR lpszOut, size_t cchOut, unsigned long long ull);
+
 /* Copies lpszSrc into a field of cchField characters, cutting it if need
  * be; a cut never splits a double-byte character. Returns TRUE when the
  * whole text fitted. */

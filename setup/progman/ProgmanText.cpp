@@ -2,7 +2,6 @@
  * ProgmanText.cpp - command texts and item command paths for the Program
  * Manager client.
  */
-#include <stdio.h>
 #include <string.h>
 #include "ProgmanText.h"
 
@@ -35,7 +34,7 @@ BOOL FormatProgmanCommand(LPSTR lpszCommand, UINT cchCommand, int nCommand,
     if (!SETUP_CHECK(lpszFirst != NULL && lpszSecond != NULL, "lpszFirst!=NULL&&lpszSecond!=NULL"))
         return FALSE;
 
-    int cch = snprintf(lpszCommand, cchCommand, aszTemplates[nCommand], lpszFirst, lpszSecond);
+    int cch = FormatText(lpszCommand, cchCommand, aszTemplates[nCommand], lpszFirst, lpszSecond);
     if (cch < 0 || (UINT)cch >= cchCommand) {
         lpszCommand[0] = '\0';
         return FALSE;
@@ -55,7 +54,7 @@ BOOL MakeItemCommandPath(LPSTR lpszPath, UINT cchPath, LPCSTR lpszItemSpec,
     if (cchSpec >= 2 && (lpszItemSpec[1] == 'S' || lpszItemSpec[1] == 's'))
         lpszBase = lpszSourceDir;
 
-    int cch = snprintf(lpszPath, cchPath, "%s%s", lpszBase, lpszRel);
+    int cch = FormatText(lpszPath, cchPath, "%s%s", lpszBase, lpszRel);
     if (cch < 0 || (UINT)cch >= cchPath) {
         lpszPath[0] = '\0';
         return FALSE;

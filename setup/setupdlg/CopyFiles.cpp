@@ -5,7 +5,6 @@
  */
 #include <windows.h>
 #include <lzexpand.h>
-#include <stdio.h>
 #include "CopyPath.h"
 #include "Setupinf.h"
 #include "meter.h"
@@ -47,7 +46,7 @@ static HANDLE CreateFileBeside(LPCSTR lpszDstFolder, LPSTR lpszTmp)
 {
     LPCSTR lpszSep = PathEndsInBackslash(lpszDstFolder) ? "" : "\\";
     for (DWORD dwTry = 0; dwTry < 64; dwTry++) {
-        int cch = snprintf(lpszTmp, MAX_PATH, "%s%s~SET%04lX.TMP", lpszDstFolder, lpszSep,
+        int cch = FormatText(lpszTmp, MAX_PATH, "%s%s~SET%04lX.TMP", lpszDstFolder, lpszSep,
                            (unsigned long)((GetCurrentProcessId() + dwTry) & 0xFFFF));
         if (cch < 0 || cch >= MAX_PATH)
             break;

@@ -1,13 +1,12 @@
 /*
  * CopyPath.cpp - bounded joining of the copy step's folders and names.
  */
-#include <stdio.h>
 #include <string.h>
 #include "CopyPath.h"
 
 BOOL JoinText(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond)
 {
-    int cch = snprintf(lpszOut, MAXCOPYPATH, "%s%s", lpszFirst, lpszSecond);
+    int cch = FormatText(lpszOut, MAXCOPYPATH, "%s%s", lpszFirst, lpszSecond);
     if (cch < 0 || cch >= MAXCOPYPATH) {
         lpszOut[0] = '\0';
         return FALSE;
@@ -18,7 +17,7 @@ BOOL JoinText(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond)
 BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName)
 {
     LPCSTR lpszSep = PathEndsInBackslash(lpszFolder) ? "" : "\\";
-    int cch = snprintf(lpszOut, MAXCOPYPATH, "%s%s%s", lpszFolder, lpszSep, lpszName);
+    int cch = FormatText(lpszOut, MAXCOPYPATH, "%s%s%s", lpszFolder, lpszSep, lpszName);
     if (cch < 0 || cch >= MAXCOPYPATH) {
         lpszOut[0] = '\0';
         return FALSE;
@@ -29,7 +28,7 @@ BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName)
 BOOL JoinLabel(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond)
 {
     char szWhole[2 * MAXCOPYPATH];
-    snprintf(szWhole, sizeof(szWhole), "%s%s", lpszFirst, lpszSecond);
+    FormatText(szWhole, sizeof(szWhole), "%s%s", lpszFirst, lpszSecond);
     return StoreText(lpszOut, MAXCOPYPATH, szWhole);
 }
 

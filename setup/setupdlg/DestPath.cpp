@@ -1,7 +1,6 @@
 /*
  * DestPath.cpp - the destination dialog's path rules.
  */
-#include <stdio.h>
 #include <string.h>
 #include "DestPath.h"
 #include "SetupOs.h"
@@ -57,12 +56,12 @@ BOOL PutOnDrive(LPSTR lpszPath, char chDrive)
     }
     char szOld[MAXPATHTEXT];
     StoreText(szOld, sizeof(szOld), lpszPath);
-    int cch = snprintf(lpszPath, MAXPATHTEXT, "%c:\\%s", chDrive, szOld[0] == '\\' ? szOld + 1 : szOld);
+    int cch = FormatText(lpszPath, MAXPATHTEXT, "%c:\\%s", chDrive, szOld[0] == '\\' ? szOld + 1 : szOld);
     if (cch > 0 && cch < MAXPATHTEXT) {
         RemoveTrailingBackslash(lpszPath);
         return TRUE;
     }
-    snprintf(lpszPath, MAXPATHTEXT, "%c:", chDrive);
+    FormatText(lpszPath, MAXPATHTEXT, "%c:", chDrive);
     return FALSE;
 }
 
@@ -104,7 +103,7 @@ BOOL MakeFullDestPath(LPCSTR lpszTyped, LPCSTR lpszDriveFolder, LPSTR lpszFull)
         return FALSE;
     char chDrive = LowerLetter(lpszTyped[0]);
     LPCSTR lpszRest = lpszTyped + 2;
-    snprintf(lpszFull, MAXPATHTEXT, "%c:", chDrive);
+    FormatText(lpszFull, MAXPATHTEXT, "%c:", chDrive);
     BOOL bOk;
     if (!*lpszRest || *lpszRest == '\\' || *lpszRest == '/')
         bOk = AppendParts(lpszFull, lpszRest);
@@ -125,11 +124,11 @@ void SplitWorkingPath(LPCSTR lpszPath, LPSTR lpszListed, LPSTR lpszLast)
     int i = LastBackslash(lpszPath);
     if (i < 0) {
         /* A drive root without its backslash ("c:"): list the root. */
-        snprintf(lpszListed, MAXPATHTEXT, "%s\\", lpszPath);
+        FormatText(lpszListed, MAXPATHTEXT, "%s\\", lpszPath);
         lpszLast[0] = '\0';
         return;
     }
-    snprintf(lpszListed, MAXPATHTEXT, "%.*s", i + 1, lpszPath);
+    FormatText(lpszListed, MAXPATHTEXT, "%.*s", i + 1, lpszPath);
     StoreText(lpszLast, MAXPATHTEXT, lpszPath + i + 1);
 }
 
@@ -137,8 +136,8 @@ BOOL ReplaceLastComponent(LPSTR lpszPath, LPCSTR lpszEntry)
 {
     char szNew[MAXPATHTEXT];
     int i = LastBackslash(lpszPath);
-    int cch = i < 0 ? snprintf(szNew, sizeof(szNew), "%s\\%s", lpszPath, lpszEntry)
-                    : snprintf(szNew, sizeof(szNew), "%.*s%s", i + 1, lpszPath, lpszEntry);
+    int cch = i < 0 ? FormatText(szNew, sizeof(szNew), "%s\\%s", lpszPath, lpszEntry)
+                    : FormatText(szNew, sizeof(szNew), "%.*s%s", i + 1, lpszPath, lpszEntry);
     if (cch < 0 || cch >= (int)sizeof(szNew))
         return FALSE;
     memcpy(lpszPath, szNew, cch + 1);
@@ -202,5 +201,7 @@ BOOL IsSpaceShort(UINT uNeededK, unsigned long long ullFreeK)
 
 void FormatKBytes(LPSTR lpszBuf, UINT cchBuf, unsigned long long ullK)
 {
-    snprintf(lpszBuf, cchBuf, "%lluK Bytes", ullK);
+    char szDigits[24];
+    FormatULongLong(szDigits, sizeof(szDigits), ullK);
+    FormatText(lpszBuf, cchBuf, "%sK Bytes", szDigits);
 }

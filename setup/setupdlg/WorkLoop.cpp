@@ -5,7 +5,6 @@
  */
 #include <windows.h>
 #include <direct.h>
-#include <stdio.h>
 #include "CopyPath.h"
 #include "Setupinf.h"
 #include "meter.h"
@@ -84,7 +83,7 @@ int CreateDestDirs(HWND hDlg)
         /* A path too long for the buffer is refused, never cut: its
          * message names it in full, as far as the message holds. */
         char szShown[2 * MAXCOPYPATH];
-        snprintf(szShown, sizeof(szShown), "%s%s", szDestDir, szDir);
+        FormatText(szShown, sizeof(szShown), "%s%s", szDestDir, szDir);
         BOOL bFits = JoinText(szPath, szDestDir, szDir);
         SetDlgItemTextA(hDlg, IDC_ITEM, szShown);
         if (!bFits || !EnterOrMakeFolder(szPath)) {

@@ -7,7 +7,6 @@
  * calls the platform except through SetupinfOs.h.
  */
 #include <new>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include "Setupinf.h"
@@ -510,7 +509,7 @@ void CSetupInf::AddFailingFile(LPCSTR lpszDisplayName)
     for (LPSTR p = szShown; *p; p += TextCharBytes(p))
         if (*p == ',')
             *p = ';';
-    snprintf(szLine, sizeof(szLine), "%s, 0:?, 0:?,", szShown);
+    FormatText(szLine, sizeof(szLine), "%s, 0:?, 0:?,", szShown);
     FILEENTRY *pFile = new (std::nothrow) FILEENTRY(szLine);
     if (SETUP_CHECK(pFile != NULL, "pFile!=NULL"))
         pFile->MarkCut();
@@ -570,7 +569,7 @@ void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
     int cch = 0;
     if (!SETUP_CHECK(OsGetProgramFolder(hInstance, szProgramDir, sizeof(szProgramDir)),
                      "OsGetProgramFolder(szProgramDir)") ||
-        !SETUP_CHECK((cch = snprintf(szPattern, sizeof(szPattern), "%s%s*.*", szProgramDir, szFolder)) > 0 &&
+        !SETUP_CHECK((cch = FormatText(szPattern, sizeof(szPattern), "%s%s*.*", szProgramDir, szFolder)) > 0 &&
                      cch < (int)sizeof(szPattern), "cch>0&&cch<(int)sizeof(szPattern)")) {
         AddFailingFile(szShown);
         return;
@@ -596,7 +595,7 @@ void CSetupInf::AddWildcardFile(LPCSTR lpszName, LPCSTR lpszSrcId, LPCSTR lpszDs
     int cch = 0;
     if (!SETUP_CHECK(strchr(lpszName, ',') == NULL, "strchr(lpszName,',')==NULL") ||
         !SETUP_CHECK(strlen(lpszName) < MAXTEXT, "strlen(lpszName)<MAXTEXT") ||
-        !SETUP_CHECK((cch = snprintf(szLine, sizeof(szLine), "%s, %s:%s, %s:%s,", lpszName, lpszSrcId,
+        !SETUP_CHECK((cch = FormatText(szLine, sizeof(szLine), "%s, %s:%s, %s:%s,", lpszName, lpszSrcId,
                                      lpszName, lpszDstId, lpszName)) > 0 && cch < (int)sizeof(szLine),
                      "cch>0&&cch<(int)sizeof(szLine)")) {
         AddFailingFile(lpszName);

@@ -5,7 +5,6 @@
  * palette, the bitmaps and the Program Manager client.
  */
 #include <windows.h>
-#include <stdio.h>
 #include "Setupinf.h"
 #include "SetupinfOs.h"
 #include "resource.h"
@@ -51,7 +50,7 @@ static BOOL LoadScript(HINSTANCE hInstance)
     if (!bFits)
         szSourceDir[0] = '\0';
     lstrcpynA(szDestDir, szSourceDir, sizeof(szDestDir));
-    snprintf(szScript, sizeof(szScript), "%sSETUP.INF", szFolder);
+    FormatText(szScript, sizeof(szScript), "%sSETUP.INF", szFolder);
 
     HWND hwndSplash = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_SPLASH), NULL, SplashDlgProc, 0);
     UINT uResult = bFits ? theSetupInf.Load(szScript, hInstance) : LOAD_CANTOPEN;
