@@ -143,7 +143,10 @@ TEST_F(DistTest, LaysOutATreeThatTheCheckerPasses)
               std::string::npos) << script;
     EXPECT_NE(script.find("\r\n\xCB\xB5\xC3\xF7.TXT,0:\xCB\xB5\xC3\xF7.TX_,0:\xCB\xB5\xC3\xF7.TXT,\r\n"),
               std::string::npos) << script;
-    EXPECT_NE(script.find("\r\n1].TXT,2:[1].TXT,2:[1].TXT,\r\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("\r\n[Files]\r\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("\r\n*1-1,\r\n*2-2,\r\n[PM Info]"), std::string::npos)
+        << "a wildcard line for each subfolder, after the top's own lines\n" << script;
+    EXPECT_EQ(Read("out/数据/深/[1].TXT"), "bracketed!");
     EXPECT_NE(script.find("\r\nInstallToHD=Yes\r\n"), std::string::npos);
     EXPECT_FALSE(Exists("out/SETUP.IN$"));
     EXPECT_EQ(Read("out/SETUP.EXE"), "MZ fake program");
@@ -171,14 +174,16 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
         std::string named;
         std::function<void(DistTest *, const std::string &)> make;
     } cases[] = {
-        { "1000 files", "F0999", [](DistTest *t, const std::string &app) {
+        { "1000 files with a line each", "1,000 files need a [Files] line of their own",
+          [](DistTest *t, const std::string &app) {
               for (int i = 0; i < 1000; i++) {
                   char sz[16];
                   snprintf(sz, sizeof(sz), "/F%04d", i);
                   t->MakeFile(app + sz, "");
               }
           } },
-        { "100 folders", "D98", [](DistTest *t, const std::string &app) {
+        { "100 folders", "100 folders, the top one included; a script holds at most 99",
+          [](DistTest *t, const std::string &app) {
               for (int i = 0; i < 99; i++) {
                   char sz[16];
                   snprintf(sz, sizeof(sz), "/D%02d/X", i);
@@ -204,7 +209,7 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
               for (int i = 0; i < 110; i++)
                   t->MakeFile(app + "/" + std::string(56, 'L') + std::to_string(1000 + i) + ".TXT", "");
           } },
-        { "more than 65535K to install", "BIG.DAT", [](DistTest *t, const std::string &app) {
+        { "more than 65535K to install", "the files take 71,680K", [](DistTest *t, const std::string &app) {
               t->MakeFile(app + "/BIG.DAT", "");
               ASSERT_EQ(truncate((t->dir + "/" + app + "/BIG.DAT").c_str(), 70 << 20), 0);
           } },
