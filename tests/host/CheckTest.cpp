@@ -355,6 +355,72 @@ TEST_F(CheckTest, SpaceNeededCoversTheExpandedFilesInClusters)
     EXPECT_EQ(findings.size(), 1u) << Dump(findings);
 }
 
+/* ---- scripts saved in the wrong form, or that install nothing ------------ */
+
+TEST_F(CheckTest, EncodingMistakesAreOneErrorAtLineOne)
+{
+    const std::string body = std::string(szCleanApp) + "[End]\r\n";
+    std::string utf16("\xff\xfe", 2);
+    for (char c : body)
+        utf16 += std::string(1, c) + '\0';
+    const struct {
+        const char *lpszWhat;
+        std::string text;
+        const char *lpszFinding;
+    } cases[] = {
+        { "byte-order mark", "\xef\xbb\xbf" + body, "UTF-8 byte-order mark" },
+        { "UTF-16", utf16, "is UTF-16" },
+        { "UTF-8 Chinese", "[App]\r\nAppName=\xe6\xbc\x94\xe7\xa4\xba\r\n[End]\r\n", "would show garbled" },
+        { "lone CRs", "[App]\r AppName=A\r [End]\r", "every line ends in a lone CR" },
+    };
+    for (const auto &c : cases) {
+        std::vector<FINDING> findings = Check(c.text);
+        EXPECT_FINDING(findings, 1, SEV_ERROR, c.lpszFinding);
+        EXPECT_EQ(findings.size(), 1u) << c.lpszWhat << "\n" << Dump(findings);
+    }
+    /* GBK Chinese is what the reader wants. */
+    EXPECT_TRUE(Check(std::string(szCleanApp) + "AppName=\xd1\xdd\xca\xbe\r\n[End]\r\n").size() == 1u);
+}
+
+TEST_F(CheckTest, ScriptsThatInstallNothingOrTheWrongThing)
+{
+    MakeFile("A.DAT");
+    MakeDir("SUB");
+    std::string cut = std::string("SZDD\x88\xf0\x27\x33" "A\0\x10\x27\0\0", 14) + "\xff" "12345678" "\xff" "1";
+    MakeFile("CUT.DA_", cut);
+    const std::string dirs = "[SrcDirs]\r\n0=\r\n[DstDirs]\r\n0=\r\n[Files]\r\n";   /* lines 7-11 */
+    const std::string noHD = "[App]\r\nAppName=A\r\nDefDir=C:\\A\\\r\nSpaceNeeded=64\r\nDefPMGroup=,G\r\n;\r\n";
+    const struct {
+        std::string text;
+        UINT uLine;
+        int nSeverity;
+        const char *lpszFinding;
+        size_t nFindings;       /* with "given again" for a key written twice */
+    } cases[] = {
+        { noHD + dirs + "A,0:A.DAT,0:A.DAT,\r\n", 12, SEV_ERROR, "none of the 1 files of [Files] is copied", 1 },
+        { "AppName=A\r\n" + std::string(szCleanApp) + "[End]\r\n", 1, SEV_WARNING, "before the first section", 1 },
+        { std::string(szCleanApp) + dirs + "[DstDirs]\r\n0=SUB\r\n", 13, SEV_WARNING,
+          "destination directory 0 is given again (first at line 10)", 1 },
+        { std::string(szCleanApp) + dirs + "A,0:A.DAT,0:A.DAT,\r\nB,0:A.DAT,0:a.dat,\r\n", 13, SEV_WARNING,
+          "destination file 'a.dat' is written again (first at line 12)", 1 },
+        { std::string(szCleanApp) + "DefPMGroup=,My (Group)\r\n", 7, SEV_WARNING, "has a comma or a parenthesis", 2 },
+        { std::string(szCleanApp) + "[PM Info]\r\nxSxA.DAT,Read me, now\r\n", 8, SEV_WARNING,
+          "the description 'Read me, now' has a comma", 1 },
+        { "[App]\r\nAppName=A\r\nDefDir=C:\\A\\\r\n", 1, SEV_WARNING, "no DefPMGroup", 1 },
+        { std::string(szCleanApp) + "SpaceNeeded=70000\r\n", 7, SEV_WARNING, "over 65535, the most it can say; the reader reads 4464", 2 },
+        { std::string(szCleanApp) + "SpaceNeeded=1500K\r\n", 7, SEV_WARNING, "has a unit", 2 },
+        { std::string(szCleanApp) + "SpaceNeeded= 1500\r\n", 7, SEV_WARNING, "begins with a blank, so the reader reads it as 0", 2 },
+        { std::string(szCleanApp) + dirs + "S,0:SUB,0:SUB,\r\n", 12, SEV_ERROR, "'SUB' is a folder on the distribution", 1 },
+        { std::string(szCleanApp) + dirs + "C,0:CUT.DA_,0:CUT.DAT,\r\n", 12, SEV_ERROR,
+          "'CUT.DA_' is cut or damaged: it expands to 9 bytes, its header says 10000", 1 },
+    };
+    for (const auto &c : cases) {
+        std::vector<FINDING> findings = Check(c.text + "[End]\r\n");
+        EXPECT_FINDING(findings, c.uLine, c.nSeverity, c.lpszFinding);
+        EXPECT_EQ(findings.size(), c.nFindings) << c.lpszFinding << "\n" << Dump(findings);
+    }
+}
+
 /* ---- output ------------------------------------------------------------- */
 
 TEST_F(CheckTest, ScriptTextsAreShownInTheTerminalsEncoding)
