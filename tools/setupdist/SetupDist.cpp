@@ -672,7 +672,8 @@ static void PrintPlan(DISTRUN *pRun)
         char sz[64];
         snprintf(sz, sizeof(sz), "%12llu -> %12llu  ", file.cbSize, file.cbStored);
         Say(pRun, "  " + std::string(sz) + (file.bPacked ? "compressed  " : "stored      ") +
-                      StoredRel(pRun, file) + (file.bPacked ? " (" + file.strNative + ")" : ""));
+                      StoredRel(pRun, file) +
+                      (file.bPacked && file.strPackedNative != file.strNative ? " (" + file.strNative + ")" : ""));
     }
 }
 
