@@ -179,7 +179,8 @@ void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir)
         if (!why.empty()) {
             AddError(pPlan, name, why);
         } else if (!folder.bWild && !LineFits(file, false)) {
-            AddError(pPlan, name, "the name is too long for its [Files] line (255 bytes)");
+            AddError(pPlan, name, "the name is too long for its [Files] line: without a display name the line "
+                                  "is " + CountText(LineRest(file, false).size()) + " bytes; at most 255");
         } else if (!defDir.empty() && InstalledLength(defDir, folder, file.strScript) > MAXPATHTEXT) {
             AddError(pPlan, name, "installed below " + defDir + " its path is " +
                                       CountText(InstalledLength(defDir, folder, file.strScript)) +
