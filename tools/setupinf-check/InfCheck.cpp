@@ -680,7 +680,7 @@ std::string ScriptFolder(LPCSTR lpszPath)
     std::string path(lpszPath);
     size_t cut = std::string::npos;
     for (size_t i = 0; i < path.size(); i++) {
-        if (OsIsLeadByte(path[i]) && i + 1 < path.size())
+        if (TextCharBytes(path.c_str() + i) == 2)
             i++;
         else if (path[i] == '/' || path[i] == '\\')
             cut = i;

@@ -20,7 +20,7 @@ BOOL SameName(const std::string &a, const std::string &b)
     if (a.size() != b.size())
         return FALSE;
     for (size_t i = 0; i < a.size(); i++) {
-        if (OsIsLeadByte(a[i]) && i + 1 < a.size()) {
+        if (TextCharBytes(a.c_str() + i) == 2) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1])
                 return FALSE;
             i++;
@@ -38,7 +38,7 @@ std::vector<std::string> PathParts(const std::string &path)
     std::vector<std::string> parts;
     std::string part;
     for (size_t i = 0; i < path.size(); i++) {
-        if (OsIsLeadByte(path[i]) && i + 1 < path.size()) {
+        if (TextCharBytes(path.c_str() + i) == 2) {
             part += path.substr(i, 2);
             i++;
         } else if (path[i] == '\\' || path[i] == '/') {
@@ -177,7 +177,7 @@ static std::string NameKey(const std::string &name)
 {
     std::string key = name;
     for (size_t i = 0; i < key.size(); i++) {
-        if (OsIsLeadByte(key[i]) && i + 1 < key.size())
+        if (TextCharBytes(key.c_str() + i) == 2)
             i++;
         else
             key[i] = (char)toupper((unsigned char)key[i]);
