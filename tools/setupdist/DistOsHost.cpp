@@ -203,8 +203,12 @@ void DistOsWatchInterrupts()
     struct sigaction sa;
     memset(&sa, 0, sizeof(sa));
     sa.sa_handler = OnInterrupt;
-    sigaction(SIGINT, &sa, NULL);
-    sigaction(SIGTERM, &sa, NULL);
+    /* A signal the shell set to be ignored (a background job) stays so. */
+    for (int nSignal : { SIGINT, SIGTERM }) {
+        struct sigaction saOld;
+        if (sigaction(nSignal, NULL, &saOld) == 0 && saOld.sa_handler != SIG_IGN)
+            sigaction(nSignal, &sa, NULL);
+    }
 }
 
 bool DistOsInterrupted()
