@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # fuzz.sh [SECONDS] - runs the script reader's libFuzzer target (ASan and
 # UBSan) for SECONDS (default 60), starting from the real scripts of the
-# project. Fails on any finding.
+# project, then the builder's name rules for half as long, starting from
+# names whose GBK trail byte is a backslash. Fails on any finding.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
@@ -30,5 +31,23 @@ grep -E '^(Done|stat::number_of_executed_units|SUMMARY)' "$log" || true
 if [ "$status" -ne 0 ]; then
   tail -n 40 "$log"
   echo "fuzz: the fuzz target failed (exit $status); the input is in build/host (crash-*)" >&2
+  exit 1
+fi
+
+# The name rules: 淺CON, 甲淺A and 乙淺A (0x5C trail bytes), a device name,
+# a name of 130 bytes, a name with a comma.
+names=$ROOT/build/host/fuzz-names-corpus
+mkdir -p "$names"
+printf '\x9c\x5cCON\0\xbc\xd7\x9c\x5cA\0\xd2\xd2\x9c\x5cA\0x.txt' >"$names/seed-5c"
+printf 'NUL.TXT\0a,b\0\xb3\xcc\xd0\xf2\0%0130d' 0 >"$names/seed-rules"
+set +e
+"$ROOT/build/host/fuzz_distnames" -max_total_time=$(( (seconds + 1) / 2 )) -timeout=10 -max_len=4096 \
+  -print_final_stats=1 "$names" >"$log" 2>&1
+status=$?
+set -e
+grep -E '^(Done|stat::number_of_executed_units|SUMMARY)' "$log" || true
+if [ "$status" -ne 0 ]; then
+  tail -n 40 "$log"
+  echo "fuzz: the name rules' fuzz target failed (exit $status); the input is in build/host (crash-*)" >&2
   exit 1
 fi

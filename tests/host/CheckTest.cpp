@@ -55,7 +55,7 @@ protected:
 
 /* A clean base with one of everything; tests append to or alter it. */
 static const char szCleanApp[] =
-    "[App]\r\nAppName=Demo\r\nDefDir=C:\\DEMO\\\r\nSpaceNeeded=8\r\nDefPMGroup=G,Group\r\n"
+    "[App]\r\nAppName=Demo\r\nDefDir=C:\\DEMO\\\r\nSpaceNeeded=64\r\nDefPMGroup=G,Group\r\n"
     "InstallToHD=Yes\r\n";
 
 /* ---- line numbers ------------------------------------------------------ */
@@ -83,20 +83,17 @@ TEST_F(CheckTest, SameFindingsOnTheSameLinesWhateverTheLineEnds)
     const std::string lines[] = {
         "[App]", "AppName=Demo", "Colour=Red", "[SrcDirs]", "1 disk1", "[End]",
     };
-    for (const char *lpszEnd : { "\r\n", "\n", "\r" }) {
+    /* (Lone CRs throughout are one finding: see the encoding table.) */
+    for (const char *lpszEnd : { "\r\n", "\n" }) {
         std::string text;
         for (const std::string &line : lines)
-            /* A lone CR swallows the next line's first character: a blank
-             * in front of each line gives it one to swallow. */
-            text += (std::string(lpszEnd) == "\r" ? " " : "") + line + lpszEnd;
+            text += line + lpszEnd;
         std::vector<FINDING> findings = Check(text);
-        SCOPED_TRACE(std::string("line end ") + (lpszEnd[0] == '\n' ? "LF" : lpszEnd[1] ? "CR LF" : "CR"));
+        SCOPED_TRACE(std::string("line end ") + (lpszEnd[0] == '\n' ? "LF" : "CR LF"));
+        EXPECT_FINDING(findings, 1, SEV_WARNING, "no DefPMGroup");
         EXPECT_FINDING(findings, 3, SEV_WARNING, "unknown key 'Colour'");
         EXPECT_FINDING(findings, 5, SEV_ERROR, "directory line without '='");
-        size_t nLoneCr = std::string(lpszEnd) == "\r" ? 6 : 0;
-        EXPECT_EQ(findings.size(), 2 + nLoneCr) << Dump(findings);
-        for (UINT uLine = 1; uLine <= nLoneCr; uLine++)
-            EXPECT_FINDING(findings, uLine, SEV_WARNING, "lone CR");
+        EXPECT_EQ(findings.size(), 3u) << Dump(findings);
     }
 }
 
@@ -159,16 +156,16 @@ TEST_F(CheckTest, EveryReaderCheckIsAnErrorOnItsLine)
         "*0 0,\r\n*0-0\r\n*123456789012-0,\r\n"                     /* 19-21 */
         "[PM Info]\r\nxSxSETUP.INF\r\n" + items + "[End]\r\n");     /* 22-23, 24-44 */
     EXPECT_FINDING(findings, 7, SEV_ERROR, "key line without '='");
-    EXPECT_FINDING(findings, 8, SEV_ERROR, "group name longer than 127 characters");
+    EXPECT_FINDING(findings, 8, SEV_ERROR, "group name longer than 127 bytes");
     EXPECT_FINDING(findings, 11, SEV_ERROR, "directory line without '='");
-    EXPECT_FINDING(findings, 14, SEV_ERROR, "line longer than 255 characters");
-    EXPECT_FINDING(findings, 14, SEV_ERROR, "folder longer than 127 characters");
+    EXPECT_FINDING(findings, 14, SEV_ERROR, "line longer than 255 bytes");
+    EXPECT_FINDING(findings, 14, SEV_ERROR, "folder longer than 127 bytes");
     EXPECT_FINDING(findings, 16, SEV_ERROR, "missing ',' after the display name");
     EXPECT_FINDING(findings, 17, SEV_ERROR, "missing ':' between a directory id");
     EXPECT_FINDING(findings, 18, SEV_ERROR, "missing ',' after a file name");
     EXPECT_FINDING(findings, 19, SEV_ERROR, "wildcard line needs a hyphen and a comma");
     EXPECT_FINDING(findings, 20, SEV_ERROR, "wildcard line needs a hyphen and a comma");
-    EXPECT_FINDING(findings, 21, SEV_ERROR, "source id text longer than 11 characters");
+    EXPECT_FINDING(findings, 21, SEV_ERROR, "source id text longer than 11 bytes");
     EXPECT_FINDING(findings, 23, SEV_ERROR, "item line without ','");
     EXPECT_FINDING(findings, 43, SEV_ERROR, "more than 20 Program Manager items");
     EXPECT_FINDING(findings, 44, SEV_ERROR, "more than 20 Program Manager items");
@@ -184,10 +181,10 @@ TEST_F(CheckTest, EntriesWithCutNamesAreToldTheyFail)
         "G,0:" + std::string(127, 's') + ",0:" + std::string(200, 'd') + ",\r\n" +      /* 13 */
         std::string(130, 'D') + ",0:SETUP.INF,0:b,\r\n" +                           /* 14 */
         "[End]\r\n");
-    EXPECT_FINDING(findings, 12, SEV_ERROR, "file name longer than 127 characters; the file fails to copy");
-    EXPECT_FINDING(findings, 13, SEV_ERROR, "line longer than 255 characters; the file fails to copy");
+    EXPECT_FINDING(findings, 12, SEV_ERROR, "file name longer than 127 bytes; the file fails to copy");
+    EXPECT_FINDING(findings, 13, SEV_ERROR, "line longer than 255 bytes; the file fails to copy");
     EXPECT_FINDING(findings, 13, SEV_ERROR, "missing ',' after a file name");
-    EXPECT_FINDING(findings, 14, SEV_ERROR, "display name longer than 127 characters; it is shown cut");
+    EXPECT_FINDING(findings, 14, SEV_ERROR, "display name longer than 127 bytes; it is shown cut");
     EXPECT_EQ(findings.size(), 4u) << Dump(findings);
 }
 
@@ -245,13 +242,14 @@ TEST_F(CheckTest, DefDirNeedsADriveWhenInstalling)
     std::vector<FINDING> findings =
         Check("[App]\r\nAppName=A\r\nDefDir=\\DEMO\r\nInstallToHD=Y\r\n[End]\r\n");
     EXPECT_FINDING(findings, 3, SEV_ERROR, "DefDir '\\DEMO' does not begin with a drive letter");
-    EXPECT_EQ(findings.size(), 1u) << Dump(findings);
+    EXPECT_FINDING(findings, 1, SEV_WARNING, "no DefPMGroup");
+    EXPECT_EQ(findings.size(), 2u) << Dump(findings);
 
     findings = Check("[App]\r\nAppName=A\r\nInstallToHD=Y\r\n[End]\r\n");
     EXPECT_FINDING(findings, 3, SEV_ERROR, "InstallToHD is set but there is no DefDir");
 
     /* Nothing is installed without InstallToHD: no destination needed. */
-    findings = Check("[App]\r\nAppName=A\r\nDefDir=DEMO\r\n[End]\r\n");
+    findings = Check("[App]\r\nAppName=A\r\nDefDir=DEMO\r\nDefPMGroup=,G\r\n[End]\r\n");
     EXPECT_TRUE(findings.empty()) << Dump(findings);
 }
 
@@ -262,8 +260,8 @@ TEST_F(CheckTest, FilesWithChineseNamesAreFoundUnderTheirUtf8Names)
     MakeFile("\xe7\xa8\x8b\xe5\xba\x8f/\xe4\xb8\xbb\xe7\xa8\x8b\xe5\xba\x8f.EXE");
     const std::string main = "\xd6\xf7\xb3\xcc\xd0\xf2.EXE";
     std::vector<FINDING> findings = Check(std::string(szCleanApp) +
-        "[SrcDirs]\r\n1=\xb3\xcc\xd0\xf2\r\n[DstDirs]\r\n0=\r\n[Files]\r\n"
-        "Main,1:" + main + ",0:" + main + ",\r\n*1-0,\r\n"
+        "[SrcDirs]\r\n1=\xb3\xcc\xd0\xf2\r\n[DstDirs]\r\n0=\r\n1=BIN\r\n[Files]\r\n"
+        "Main,1:" + main + ",0:" + main + ",\r\n*1-1,\r\n"
         "[PM Info]\r\nxDx" + main + ",Main\r\n[End]\r\n");
     EXPECT_TRUE(findings.empty()) << Dump(findings);
 }
@@ -322,28 +320,107 @@ TEST_F(CheckTest, ItemsNeedAProgramThatWillBeThere)
     EXPECT_EQ(findings.size(), 3u) << Dump(findings);
 
     /* Without InstallToHD the destination is the distribution itself. */
-    findings = Check("[App]\r\nAppName=A\r\n[PM Info]\r\nxDxdisk1\\TOOL.EXE,Here\r\n"
+    findings = Check("[App]\r\nAppName=A\r\nDefPMGroup=,G\r\n[PM Info]\r\nxDxdisk1\\TOOL.EXE,Here\r\n"
                      "xDxBIN\\TOOL.EXE,There\r\n[End]\r\n");
-    EXPECT_FINDING(findings, 5, SEV_WARNING, "InstallToHD is not set");
+    EXPECT_FINDING(findings, 6, SEV_WARNING, "InstallToHD is not set");
     EXPECT_EQ(findings.size(), 1u) << Dump(findings);
 }
 
-TEST_F(CheckTest, SpaceNeededCoversTheExpandedFiles)
+/* An SZDD file of literals only: a flag byte of ones before every eight
+ * bytes, the header giving cbHeader as the expanded size. */
+static std::string LiteralSzdd(const std::string &bytes, size_t cbHeader)
 {
-    /* 3000 bytes plain, and an SZDD file of 20 bytes that expands to 5000:
-     * 8000 bytes, so 8K. */
+    std::string s("SZDD\x88\xf0\x27\x33" "A\0", 10);
+    for (int k = 0; k < 4; k++)
+        s += (char)(cbHeader >> (8 * k));
+    for (size_t i = 0; i < bytes.size(); i += 8)
+        s += "\xff" + bytes.substr(i, 8);
+    return s;
+}
+
+TEST_F(CheckTest, SpaceNeededCoversTheExpandedFilesInClusters)
+{
+    /* 3000 bytes plain and 5000 compressed: one cluster and two of 4K,
+     * so 12K where the bytes alone would make 8K. */
     MakeFile("disk1/PLAIN.DAT", std::string(3000, 'p'));
-    MakeFile("disk1/PACKED.DA_", std::string("SZDD\x88\xf0\x27\x33" "A\0\x88\x13\0\0", 14) + "123456");
+    MakeFile("disk1/PACKED.DA_", LiteralSzdd(std::string(5000, 'q'), 5000));
     const std::string files = "[SrcDirs]\r\n1=disk1\r\n[DstDirs]\r\n0=\r\n[Files]\r\n"
                               "P,1:PLAIN.DAT,0:PLAIN.DAT,\r\nQ,1:PACKED.DA_,0:PACKED.DAT,\r\n[End]\r\n";
-    std::vector<FINDING> findings = Check(std::string(szCleanApp) + files);
+    std::string app = szCleanApp;
+    app.replace(app.find("SpaceNeeded=64"), 14, "SpaceNeeded=12");
+    std::vector<FINDING> findings = Check(app + files);
     EXPECT_TRUE(findings.empty()) << Dump(findings);
 
-    std::string app = szCleanApp;
-    app.replace(app.find("SpaceNeeded=8"), 13, "SpaceNeeded=7");
+    app.replace(app.find("SpaceNeeded=12"), 14, "SpaceNeeded=11");
     findings = Check(app + files);
-    EXPECT_FINDING(findings, 4, SEV_WARNING, "SpaceNeeded is 7K but the files to copy take 8K");
+    EXPECT_FINDING(findings, 4, SEV_WARNING, "SpaceNeeded is 11K but the files to copy take 12K");
     EXPECT_EQ(findings.size(), 1u) << Dump(findings);
+}
+
+/* ---- scripts saved in the wrong form, or that install nothing ------------ */
+
+TEST_F(CheckTest, EncodingMistakesAreOneErrorAtLineOne)
+{
+    const std::string body = std::string(szCleanApp) + "[End]\r\n";
+    std::string utf16("\xff\xfe", 2);
+    for (char c : body)
+        utf16 += std::string(1, c) + '\0';
+    const struct {
+        const char *lpszWhat;
+        std::string text;
+        const char *lpszFinding;
+    } cases[] = {
+        { "byte-order mark", "\xef\xbb\xbf" + body, "UTF-8 byte-order mark" },
+        { "UTF-16", utf16, "is UTF-16" },
+        { "UTF-8 Chinese", "[App]\r\nAppName=\xe6\xbc\x94\xe7\xa4\xba\r\n[End]\r\n", "would show garbled" },
+        { "lone CRs", "[App]\r AppName=A\r [End]\r", "every line ends in a lone CR" },
+    };
+    for (const auto &c : cases) {
+        std::vector<FINDING> findings = Check(c.text);
+        EXPECT_FINDING(findings, 1, SEV_ERROR, c.lpszFinding);
+        EXPECT_EQ(findings.size(), 1u) << c.lpszWhat << "\n" << Dump(findings);
+    }
+    /* GBK Chinese is what the reader wants. */
+    EXPECT_TRUE(Check(std::string(szCleanApp) + "AppName=\xd1\xdd\xca\xbe\r\n[End]\r\n").size() == 1u);
+}
+
+TEST_F(CheckTest, ScriptsThatInstallNothingOrTheWrongThing)
+{
+    MakeFile("A.DAT");
+    MakeDir("SUB");
+    std::string cut = std::string("SZDD\x88\xf0\x27\x33" "A\0\x10\x27\0\0", 14) + "\xff" "12345678" "\xff" "1";
+    MakeFile("CUT.DA_", cut);
+    const std::string dirs = "[SrcDirs]\r\n0=\r\n[DstDirs]\r\n0=\r\n[Files]\r\n";   /* lines 7-11 */
+    const std::string noHD = "[App]\r\nAppName=A\r\nDefDir=C:\\A\\\r\nSpaceNeeded=64\r\nDefPMGroup=,G\r\n;\r\n";
+    const struct {
+        std::string text;
+        UINT uLine;
+        int nSeverity;
+        const char *lpszFinding;
+        size_t nFindings;       /* with "given again" for a key written twice */
+    } cases[] = {
+        { noHD + dirs + "A,0:A.DAT,0:A.DAT,\r\n", 12, SEV_ERROR, "none of the 1 files of [Files] is copied", 1 },
+        { "AppName=A\r\n" + std::string(szCleanApp) + "[End]\r\n", 1, SEV_WARNING, "before the first section", 1 },
+        { std::string(szCleanApp) + dirs + "[DstDirs]\r\n0=SUB\r\n", 13, SEV_WARNING,
+          "destination directory 0 is given again (first at line 10)", 1 },
+        { std::string(szCleanApp) + dirs + "A,0:A.DAT,0:A.DAT,\r\nB,0:A.DAT,0:a.dat,\r\n", 13, SEV_WARNING,
+          "destination file 'a.dat' is written again (first at line 12)", 1 },
+        { std::string(szCleanApp) + "DefPMGroup=,My (Group)\r\n", 7, SEV_WARNING, "has a comma or a parenthesis", 2 },
+        { std::string(szCleanApp) + "[PM Info]\r\nxSxA.DAT,Read me, now\r\n", 8, SEV_WARNING,
+          "the description 'Read me, now' has a comma", 1 },
+        { "[App]\r\nAppName=A\r\nDefDir=C:\\A\\\r\n", 1, SEV_WARNING, "no DefPMGroup", 1 },
+        { std::string(szCleanApp) + "SpaceNeeded=70000\r\n", 7, SEV_WARNING, "over 65535, the most it can say; the reader reads 4464", 2 },
+        { std::string(szCleanApp) + "SpaceNeeded=1500K\r\n", 7, SEV_WARNING, "has a unit", 2 },
+        { std::string(szCleanApp) + "SpaceNeeded= 1500\r\n", 7, SEV_WARNING, "begins with a blank, so the reader reads it as 0", 2 },
+        { std::string(szCleanApp) + dirs + "S,0:SUB,0:SUB,\r\n", 12, SEV_ERROR, "'SUB' is a folder on the distribution", 1 },
+        { std::string(szCleanApp) + dirs + "C,0:CUT.DA_,0:CUT.DAT,\r\n", 12, SEV_ERROR,
+          "'CUT.DA_' is cut or damaged: it expands to 9 bytes, its header says 10000", 1 },
+    };
+    for (const auto &c : cases) {
+        std::vector<FINDING> findings = Check(c.text + "[End]\r\n");
+        EXPECT_FINDING(findings, c.uLine, c.nSeverity, c.lpszFinding);
+        EXPECT_EQ(findings.size(), c.nFindings) << c.lpszFinding << "\n" << Dump(findings);
+    }
 }
 
 /* ---- output ------------------------------------------------------------- */

@@ -6,13 +6,24 @@
 
 class InfJsonTest : public ReaderTest {};
 
-TEST_F(InfJsonTest, TextEscapesQuotesBackslashesAndEveryNonPrintableByte)
+TEST_F(InfJsonTest, TextsAreTheirUnicodeCharacters)
 {
     EXPECT_EQ(JsonText(""), "\"\"");
     EXPECT_EQ(JsonText("a \"b\" C:\\x ~"), "\"a \\\"b\\\" C:\\\\x ~\"");
     EXPECT_EQ(JsonText("\t\x7f"), "\"\\u0009\\u007f\"");
-    /* GBK bytes of "演示" go out one by one, unchanged in value. */
-    EXPECT_EQ(JsonText("\xd1\xdd\xca\xbe"), "\"\\u00d1\\u00dd\\u00ca\\u00be\"");
+    /* "演示" in GBK, a 0x5C trail byte (淺) and a lone lead byte. */
+    EXPECT_EQ(JsonText("\xd1\xdd\xca\xbe"), "\"\\u6f14\\u793a\"");
+    EXPECT_EQ(JsonText("\x9c\\CON"), "\"\\u6dfaCON\"");
+    EXPECT_EQ(JsonText("A\xcb"), "\"A\\ufffd\"");
+}
+
+TEST_F(InfJsonTest, FindingsCarrySeverityLineAndMessage)
+{
+    std::vector<FINDING> findings = { { 3, SEV_ERROR, "\xd1\xdd 'x'" }, { 9, SEV_WARNING, "w" } };
+    EXPECT_EQ(FindingsToJson(findings, "{}"),
+              "{\"findings\":[{\"severity\":\"error\",\"line\":3,\"message\":\"\\u6f14 'x'\"},"
+              "{\"severity\":\"warning\",\"line\":9,\"message\":\"w\"}],"
+              "\"errors\":1,\"warnings\":1,\"database\":{}}");
 }
 
 TEST_F(InfJsonTest, JsonHoldsEveryFieldInOrder)

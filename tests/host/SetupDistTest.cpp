@@ -143,7 +143,10 @@ TEST_F(DistTest, LaysOutATreeThatTheCheckerPasses)
               std::string::npos) << script;
     EXPECT_NE(script.find("\r\n\xCB\xB5\xC3\xF7.TXT,0:\xCB\xB5\xC3\xF7.TX_,0:\xCB\xB5\xC3\xF7.TXT,\r\n"),
               std::string::npos) << script;
-    EXPECT_NE(script.find("\r\n1].TXT,2:[1].TXT,2:[1].TXT,\r\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("\r\n[Files]\r\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("\r\n*1-1,\r\n*2-2,\r\n[PM Info]"), std::string::npos)
+        << "a wildcard line for each subfolder, after the top's own lines\n" << script;
+    EXPECT_EQ(Read("out/数据/深/[1].TXT"), "bracketed!");
     EXPECT_NE(script.find("\r\nInstallToHD=Yes\r\n"), std::string::npos);
     EXPECT_FALSE(Exists("out/SETUP.IN$"));
     EXPECT_EQ(Read("out/SETUP.EXE"), "MZ fake program");
@@ -171,14 +174,16 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
         std::string named;
         std::function<void(DistTest *, const std::string &)> make;
     } cases[] = {
-        { "1000 files", "F0999", [](DistTest *t, const std::string &app) {
+        { "1000 files with a line each", "1,000 files need a [Files] line of their own",
+          [](DistTest *t, const std::string &app) {
               for (int i = 0; i < 1000; i++) {
                   char sz[16];
                   snprintf(sz, sizeof(sz), "/F%04d", i);
                   t->MakeFile(app + sz, "");
               }
           } },
-        { "100 folders", "D98", [](DistTest *t, const std::string &app) {
+        { "100 folders", "100 folders, the top one included; a script holds at most 99",
+          [](DistTest *t, const std::string &app) {
               for (int i = 0; i < 99; i++) {
                   char sz[16];
                   snprintf(sz, sizeof(sz), "/D%02d/X", i);
@@ -204,7 +209,7 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
               for (int i = 0; i < 110; i++)
                   t->MakeFile(app + "/" + std::string(56, 'L') + std::to_string(1000 + i) + ".TXT", "");
           } },
-        { "more than 65535K to install", "BIG.DAT", [](DistTest *t, const std::string &app) {
+        { "more than 65535K to install", "the files take 71,680K", [](DistTest *t, const std::string &app) {
               t->MakeFile(app + "/BIG.DAT", "");
               ASSERT_EQ(truncate((t->dir + "/" + app + "/BIG.DAT").c_str(), 70 << 20), 0);
           } },
@@ -227,4 +232,138 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
         EXPECT_NE(said.find(": error: "), std::string::npos) << c.lpszWhat;
         EXPECT_FALSE(Exists(out)) << c.lpszWhat << ": a failed run leaves no folder it made";
     }
+}
+
+/* Each wrong argument or path: its exit code, a message naming it, and no
+ * folder left behind. The dry run alike. */
+TEST_F(DistTest, ArgumentsAndPathsAreRefusedByName)
+{
+    MakeFile("app/A.TXT", "a");
+    MakeFile("FILE", "f");
+    ASSERT_EQ(symlink((dir + "/app").c_str(), (dir + "/inapp").c_str()), 0);
+    const struct {
+        std::vector<std::string> options;
+        std::string app, out;
+        int nExit;
+        std::string named;
+    } cases[] = {
+        { {}, "nope", "out", DIST_EXIT_FAILED, "/nope: error: no such folder" },
+        { { "--dry-run" }, "nope", "out", DIST_EXIT_FAILED, "/nope: error: no such folder" },
+        { { "--dry-run" }, "FILE", "out", DIST_EXIT_FAILED, "/FILE: error: a file, not the application's folder" },
+        { {}, "app", "inapp/out", DIST_EXIT_FAILED, "/inapp/out: error: lies inside the application's folder" },
+        { {}, "app", "\xF0\x9F\x98\x80", DIST_EXIT_FAILED, "outside code page 936" },
+        { { "--cluster", "3000" }, "app", "out", DIST_EXIT_USAGE, "error: --cluster 3000: a cluster is a power of two" },
+        { { "--compress", "maybe" }, "app", "out", DIST_EXIT_USAGE, "error: --compress maybe: the mode is auto" },
+        { { "--template-encoding", "latin1" }, "app", "out", DIST_EXIT_USAGE, "--template-encoding latin1: the" },
+        { { "--setup-exe", dir }, "app", "out", DIST_EXIT_FAILED, ": error: a folder; --setup-exe names the SETUP.EXE" },
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(Run(c.options, c.app, c.out), c.nExit) << c.named << "\n" << said;
+        EXPECT_NE(said.find(c.named), std::string::npos) << said;
+        EXPECT_FALSE(Exists(c.out)) << c.named;
+        EXPECT_FALSE(Exists("app/out")) << c.named;
+    }
+}
+
+/* Names whose GBK second byte is 0x5C, the backslash's value: 淺 is 9C 5C. */
+TEST_F(DistTest, NamesWithABackslashTrailByteBuildAndRoundTrip)
+{
+    const char *const aPaths[] = { "app/淺CON/嘰.TXT", "app/甲淺A/琝.TXT", "app/乙淺A/孿.TXT", "app/擻.TXT" };
+    for (const char *lpszPath : aPaths)
+        MakeFile(lpszPath, Lines(3000) + lpszPath);
+    ASSERT_EQ(Run({}), DIST_EXIT_OK) << said;
+    std::string script = Read("out/SETUP.INF");
+    EXPECT_NE(script.find("\r\n1=\xD2\xD2\x9C\x5C" "A\r\n2=\x9C\x5C" "CON\r\n"), std::string::npos) << script;
+    for (const char *lpszPath : aPaths) {
+        std::string rel = std::string("out") + (lpszPath + 3);
+        std::string stored = Exists(rel) ? Read(rel) : rel.substr(0, rel.size() - 1) + "_";
+        EXPECT_TRUE((Exists(rel) ? Expand(rel) : Expand(stored)) == Lines(3000) + lpszPath) << lpszPath;
+    }
+}
+
+/* 1000 files with long names in four folders fit the script through
+ * wildcard lines; one more is an error with the count. Every limit
+ * passed is told in the same run. */
+TEST_F(DistTest, AThousandFilesFitAndEveryLimitIsToldAtOnce)
+{
+    for (int i = 0; i < 1000; i++)
+        MakeFile("app/FOLDER" + std::to_string(i % 4) + "/A-LONG-DESCRIPTIVE-FILE-NAME-" + std::to_string(i) + ".DAT",
+                 "");
+    ASSERT_EQ(Run({ "--compress", "never" }), DIST_EXIT_OK) << said;
+    EXPECT_LT(Read("out/SETUP.INF").size(), 2000u);
+
+    MakeFile("app/FOLDER0/ONE-MORE.DAT", "");
+    EXPECT_EQ(Run({}, "app", "more"), DIST_EXIT_FAILED);
+    EXPECT_NE(said.find("/app: error: 1,001 files; a script holds at most 1000"), std::string::npos) << said;
+    EXPECT_EQ(said.find(": error:"), said.rfind(": error:")) << said;
+
+    MakeFile("app/" + std::string(130, 'N'), "");
+    MakeFile("app/A,B.TXT", "");
+    EXPECT_EQ(Run({}, "app", "more"), DIST_EXIT_FAILED);
+    for (const char *lpszError : { "1,003 files", "the name is 130 bytes", "A,B.TXT: error: a comma" })
+        EXPECT_NE(said.find(lpszError), std::string::npos) << lpszError << "\n" << said;
+}
+
+/* Each template mistake at the template's line, before anything is
+ * written, with and without --dry-run. */
+TEST_F(DistTest, TemplateMistakesAreToldAtTheirLine)
+{
+    MakeFile("app/A.TXT", Lines(5000));
+    const struct {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        { "", "SETUP.TPL:1: error: the template is empty" },
+        { "; only words\n[App]\nAppName=X\n", "SETUP.TPL:2: error: no DefDir in [App]" },
+        { "AppName=X\n[App]\nDefDir=C:\\X\\\n", "SETUP.TPL:1: error: text before the first section header" },
+        { "[App]\nDefDir=C:\\X\\\nSpaceNeeded=70000\n", "SETUP.TPL:3: error: SpaceNeeded 70000 is over 65535" },
+        { "[App]\nDefDir=C:\\X\\\nSpaceNeeded=12MB\n", "SETUP.TPL:3: error: SpaceNeeded '12MB' is not a number" },
+        { "[App]\nDefDir=X\n", "SETUP.TPL:2: error: DefDir 'X' does not begin with a drive letter" },
+        { "[App]\nDefDir=C:\\X\\\nAppName=\xF0\x9F\x98\x80\n", "SETUP.TPL:3: error: '\xF0\x9F\x98\x80' (U+1F600) has no place" },
+    };
+    for (const auto &c : cases) {
+        MakeFile("SETUP.TPL", c.text);
+        for (const char *lpszMode : { "--dry-run", "--compress" }) {
+            std::vector<std::string> options = { lpszMode };
+            if (options[0] == "--compress")
+                options.push_back("always");
+            EXPECT_EQ(Run(options), DIST_EXIT_FAILED) << c.error;
+            EXPECT_EQ(said.find("SETUP.TPL:"), said.find(c.error)) << lpszMode << ": " << said;
+            EXPECT_FALSE(Exists("out")) << c.error;
+        }
+    }
+    /* A SETUP.INF saved on Windows (GBK, CR LF) serves as a template. */
+    MakeFile("SETUP.TPL", "[App]\r\nAppName=\xd1\xdd\xca\xbe\r\nDefDir=C:\\X\\\r\n[End]\r\n");
+    ASSERT_EQ(Run({}), DIST_EXIT_OK) << said;
+    EXPECT_NE(Read("out/SETUP.INF").find("AppName=\xd1\xdd\xca\xbe\r\n"), std::string::npos);
+}
+
+/* Stored files keep their sources' dates, so two runs make the same
+ * folder, dates included; what is left out is named. */
+TEST_F(DistTest, DatesAreKeptRunsAreIdenticalAndExclusionsNamed)
+{
+    MakeFile("app/A.TXT", Lines(20000));
+    MakeFile("app/BIN/B.DAT", Bytes(3000, 7, true));
+    MakeFile("app/.git/config", "x");
+    MakeFile("app/Thumbs.db", "x");
+    MakeFile("app/OLD.BAK", "x");
+    MakeFile("app/SETUP.TPL", szTemplate);
+    std::string touch = "touch -d '2001-02-03 04:05:06' '" + dir + "/app/A.TXT' '" + dir + "/app/BIN/B.DAT'";
+    ASSERT_EQ(system(touch.c_str()), 0);
+    ASSERT_EQ(RunSetupDist({ "--setup-exe", dir + "/SETUP.EXE", "--exclude", "*.bak", dir + "/app/SETUP.TPL",
+                             dir + "/app", dir + "/one" }, Collect, &(said = "")), DIST_EXIT_OK) << said;
+    for (const char *lpszLeft : { ".git (by default)", "Thumbs.db (by default)", "OLD.BAK (--exclude *.bak)",
+                                  "SETUP.TPL (the template)" })
+        EXPECT_NE(said.find(lpszLeft), std::string::npos) << lpszLeft << "\n" << said;
+    EXPECT_EQ(Read("one/SETUP.INF").find("BAK"), std::string::npos);
+    struct stat st;
+    ASSERT_EQ(stat((dir + "/one/A.TX_").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 981173106) << "A.TXT's own date";
+
+    sleep(1);
+    ASSERT_EQ(RunSetupDist({ "--setup-exe", dir + "/SETUP.EXE", "--exclude", "*.bak", dir + "/app/SETUP.TPL",
+                             dir + "/app", dir + "/two" }, Collect, &(said = "")), DIST_EXIT_OK) << said;
+    std::string tar = "cd '" + dir + "' && tar --sort=name --numeric-owner -C one -cf one.tar . && "
+                      "tar --sort=name --numeric-owner -C two -cf two.tar . && cmp -s one.tar two.tar";
+    EXPECT_EQ(system(tar.c_str()), 0) << "two runs, the same archive";
 }

@@ -80,9 +80,10 @@ TEST_F(EndToEnd, FullInstallationCopiesEverythingAndMakesTheGroup)
     EXPECT_EQ(dwExit, 0u);
 
     /* The application's folder that setupdist made the demo from: demo\app
-     * and the demo program; most of it is stored compressed. */
+     * and the demo program; most of it is stored compressed, in a folder
+     * with a wildcard line under the file's own name. */
     EXPECT_TRUE(FileExists(run.Dir() + "DEMO.EX_"));
-    EXPECT_TRUE(FileExists(run.Dir() + "HELP\\CN\\MANUAL.TX_"));
+    EXPECT_EQ(ReadWholeFile(run.Dir() + "HELP\\CN\\MANUAL.TXT").substr(0, 4), "SZDD");
     const char *const apszFiles[] = {
         "DEMO.EXE", "README.TXT", "DATA\\DATA1.DAT", "DATA\\DATA2.DAT", "HELP\\HELP.TXT", "HELP\\CN\\MANUAL.TXT",
     };
@@ -158,19 +159,21 @@ TEST_F(EndToEnd, LeavingAtTheDestinationEndsQuietly)
 
 TEST_F(EndToEnd, AFailedCopyEndsAfterItsMessageAndKeepsTheFilesBefore)
 {
+    /* README.TXT has a line of its own, after DEMO.EXE's and before the
+     * wildcard lines of the subfolders. */
     UseDemoScript();
-    ASSERT_TRUE(DeleteFileA((run.Dir() + "HELP\\HELP.TXT").c_str()) ||
-                DeleteFileA((run.Dir() + "HELP\\HELP.TX_").c_str()));
+    ASSERT_TRUE(DeleteFileA((run.Dir() + "README.TXT").c_str()) ||
+                DeleteFileA((run.Dir() + "README.TX_").c_str()));
     ASSERT_NE(StartAndInstall(), (HWND)NULL);
     HWND hDest = run.WaitDestDialog();
     ASSERT_NE(hDest, (HWND)NULL);
     PressButton(hDest, IDOK);
     DWORD dwExit = 1;
-    EXPECT_EQ(run.FinalMessage(30000, &dwExit), Gbk(L"拷贝 HELP.TXT 出错"));
+    EXPECT_EQ(run.FinalMessage(30000, &dwExit), Gbk(L"拷贝 README.TXT 出错"));
     EXPECT_EQ(dwExit, 0u) << "no message after the failure's";
     EXPECT_TRUE(FileExists(dest + "DEMO.EXE"));
-    EXPECT_TRUE(FileExists(dest + "DATA\\DATA2.DAT"));
-    EXPECT_FALSE(FileExists(dest + "HELP\\HELP.TXT"));
+    EXPECT_FALSE(FileExists(dest + "README.TXT"));
+    EXPECT_FALSE(FileExists(dest + "DATA\\DATA2.DAT"));
     EXPECT_FALSE(FileExists(dest + "HELP\\CN\\MANUAL.TXT"));
     EXPECT_FALSE(GroupExists());
     RemoveTree(dest);

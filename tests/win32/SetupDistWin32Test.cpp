@@ -167,3 +167,47 @@ TEST_F(DistWin32, ALimitIsAnErrorNamingTheFileAndLeavesNoScript)
     EXPECT_FALSE(FileExists(dir + "out\\SETUP.INF"));
     EXPECT_FALSE(FileExists(dir + "out"));
 }
+
+/* The reader's full table: 1000 files with long names in four folders go
+ * through wildcard lines, SETUP.EXE installs every one, and each keeps the
+ * date of the application's file. */
+TEST_F(DistWin32, AThousandFilesInstallWithTheirDates)
+{
+    FILETIME ftSource = { 0x12345600, 0x01C0A000 };
+    for (int i = 0; i < 1000; i++) {
+        std::string rel = "app\\FOLDER" + std::to_string(i % 4) + "\\A-LONG-DESCRIPTIVE-FILE-NAME-" +
+                          std::to_string(i) + ".TXT";
+        MakeFile(rel, Lines(200) + std::to_string(i));
+        HANDLE h = CreateFileA((dir + rel).c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        SetFileTime(h, NULL, NULL, &ftSource);
+        CloseHandle(h);
+    }
+    std::string dest = "D:\\k" + tag + "\\";
+    MakeFile("SETUP.TPL", "[App]\r\nAppName=K\r\nDefDir=" + dest + "\r\nDefPMGroup=,K" + tag + "\r\n");
+    std::string out;
+    ASSERT_EQ(RunSetupDist("\"" + dir + "SETUP.TPL\" \"" + dir + "app\" \"" + dir + "out\"", &out), 0u) << out;
+    EXPECT_NE(ReadWholeFile(dir + "out\\SETUP.INF").find("\r\n*4-4,\r\n"), std::string::npos);
+
+    SetupRun run(dir + "out\\");
+    ASSERT_TRUE(run.Start());
+    ASSERT_NE(run.AcceptWelcome("K", 30000), (HWND)NULL);
+    ASSERT_NE(run.ConfirmDestination(), (HWND)NULL);
+    DWORD dwExit = 1;
+    EXPECT_EQ(run.FinalMessage(180000, &dwExit), Gbk(L"软件安装成功!"));
+    CloseGroupWindows("K" + tag);
+
+    int nSame = 0, nDated = 0;
+    for (int i = 0; i < 1000; i++) {
+        std::string path = dest + "FOLDER" + std::to_string(i % 4) + "\\A-LONG-DESCRIPTIVE-FILE-NAME-" +
+                           std::to_string(i) + ".TXT";
+        nSame += ReadWholeFile(path) == Lines(200) + std::to_string(i);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        nDated += GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+                  CompareFileTime(&data.ftLastWriteTime, &ftSource) == 0;
+    }
+    EXPECT_EQ(nSame, 1000);
+    EXPECT_EQ(nDated, 1000);
+    RemoveTree(ProgramsFolder() + "K" + tag + "\\");
+    RemoveTree(dest);
+}

@@ -6,17 +6,11 @@
 #include "DistNames.h"
 #include "Setupinf.h"
 
-bool IsLeadAt(const std::string &text, size_t i)
-{
-    unsigned char b = (unsigned char)text[i];
-    return b >= 0x81 && b <= 0xFE && i + 1 < text.size();
-}
-
 /* Offsets of the characters of a text. */
 static std::vector<size_t> CharStarts(const std::string &text)
 {
     std::vector<size_t> starts;
-    for (size_t i = 0; i < text.size(); i += IsLeadAt(text, i) ? 2 : 1)
+    for (size_t i = 0; i < text.size(); i += TextCharBytes(text.c_str() + i))
         starts.push_back(i);
     return starts;
 }
@@ -39,18 +33,55 @@ static bool IsDeviceName(const std::string &name)
            base[3] >= '1' && base[3] <= '9';
 }
 
-const char *BadNameReason(const std::string &name, bool bFolder)
+bool NameMatches(const std::string &pattern, const std::string &text)
 {
+    /* The last '*' seen and where the text stood: on a mismatch it takes
+     * one more character. */
+    size_t p = 0, t = 0, pStar = std::string::npos, tStar = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            pStar = p++;
+            tStar = t;
+        } else if (p < pattern.size() && (pattern[p] == '?' || Upper(pattern[p]) == Upper(text[t]))) {
+            p++;
+            t++;
+        } else if (pStar != std::string::npos) {
+            p = pStar + 1;
+            t = ++tStar;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        p++;
+    return p == pattern.size();
+}
+
+std::string CountText(unsigned long long n)
+{
+    std::string s = std::to_string(n);
+    for (size_t i = s.size(); i > 3; i -= 3)
+        s.insert(i - 3, ",");
+    return s;
+}
+
+std::string BadNameReason(const std::string &name, bool bFolder)
+{
+    if (name.empty())
+        return "an empty name";
     if (name.size() >= MAXTEXT)
-        return "name longer than 127 bytes (the script's limit)";
-    for (size_t i = 0; i < name.size(); i += IsLeadAt(name, i) ? 2 : 1) {
+        return "the name is " + CountText(name.size()) +
+               " bytes; the script takes at most 127 (a Chinese character is two)";
+    /* The reader finds the comma byte by byte, even where it would be a
+     * trail byte. */
+    if (name.find(',') != std::string::npos && !bFolder)
+        return "a comma, which ends the name on a [Files] line";
+    for (size_t i = 0; i < name.size(); i += TextCharBytes(name.c_str() + i)) {
         unsigned char b = (unsigned char)name[i];
-        if (IsLeadAt(name, i))
+        if (TextCharBytes(name.c_str() + i) == 2)
             continue;
         if (b < 0x20 || strchr("<>:\"/\\|?*", b))
             return "a character Windows does not allow in names";
-        if (b == ',' && !bFolder)
-            return "a comma, which ends the name on a [Files] line";
     }
     if (name[0] == ' ' || name[0] == '\t')
         return "a leading blank, which the script reader drops";
@@ -58,7 +89,7 @@ const char *BadNameReason(const std::string &name, bool bFolder)
         return "a trailing dot or blank, which Windows drops";
     if (IsDeviceName(name))
         return "a device name Windows reserves";
-    return NULL;
+    return "";
 }
 
 std::string PackedName(const std::string &name, char *pchMissing)
@@ -84,7 +115,7 @@ bool SameDistName(const std::string &a, const std::string &b)
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); i++) {
-        if (IsLeadAt(a, i)) {
+        if (TextCharBytes(a.c_str() + i) == 2) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1])
                 return false;
             i++;

@@ -9,12 +9,19 @@
 
 #include <string>
 
-/* Why a file or folder name cannot go on a distribution, or NULL when it
+/* Why a file or folder name cannot go on a distribution, or "" when it
  * can. Checks what Windows refuses or changes (reserved device names,
  * characters such as '?' or ':', a trailing dot or blank), what the
  * script reader would drop (a leading blank), a comma in a file name
- * (it ends the name on a [Files] line) and the 127-character limit. */
-const char *BadNameReason(const std::string &name, bool bFolder);
+ * (it ends the name on a [Files] line) and the limit of 127 bytes. */
+std::string BadNameReason(const std::string &name, bool bFolder);
+
+/* Does text match the pattern? '*' any run of characters, '?' one,
+ * ASCII letters in either case. */
+bool NameMatches(const std::string &pattern, const std::string &text);
+
+/* A count as publishers read it: 1,204. */
+std::string CountText(unsigned long long n);
 
 /* The usual name of the compressed form: the last character of a
  * three-character extension replaced by '_', which *pchMissing gets;
@@ -31,7 +38,5 @@ bool SameDistName(const std::string &a, const std::string &b);
  * a character boundary. */
 std::string DisplayName(const std::string &name, size_t cchMax);
 
-/* TRUE when byte i of text is the lead byte of a double-byte character. */
-bool IsLeadAt(const std::string &text, size_t i);
 
 #endif

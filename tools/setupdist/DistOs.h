@@ -13,11 +13,18 @@
 
 extern const char chDistSep;
 
+/* Text encodings of the template. */
+#define DIST_ENC_AUTO   0       /* UTF-8 when it is valid UTF-8, else GBK */
+#define DIST_ENC_UTF8   1
+#define DIST_ENC_GBK    2
+
 typedef struct tagDISTENTRY {
     std::string strName;
     bool bFolder;
     bool bFile;                 /* neither: a device, a socket, a broken link */
+    bool bLink;                 /* reached through a symbolic link */
     unsigned long long cbSize;
+    long long llTime;           /* modification time, in the system's units */
 } DISTENTRY;
 
 /* The command line as native texts. */
@@ -35,12 +42,21 @@ bool DistOsReadFile(const std::string &path, std::vector<unsigned char> *pData);
 /* Writes a file that must not exist yet. */
 bool DistOsWriteNewFile(const std::string &path, const unsigned char *pb, size_t cb);
 
+/* The system's reason for the last failed call, in words. */
+std::string DistOsLastError();
+
+/* The modification time of a file or folder (-1 when it has none), and
+ * setting it. */
+long long DistOsTime(const std::string &path);
+bool DistOsSetTime(const std::string &path, long long llTime);
+
 bool DistOsMakeFolder(const std::string &path);
 bool DistOsRemoveFile(const std::string &path);
 bool DistOsRemoveFolder(const std::string &path);
 bool DistOsRename(const std::string &from, const std::string &to);
 
-/* The full path of an existing file or folder, "" when there is none. */
+/* The full path of an existing file or folder with every link resolved,
+ * "" when there is none. */
 std::string DistOsFullPath(const std::string &path);
 
 /* The folder of the running tool, with its separator. */
@@ -50,16 +66,21 @@ std::string DistOsToolFolder();
  * there. */
 bool DistOsToScript(const std::string &native, std::string *pScript);
 
-/* The template's bytes in code page 936 (read as UTF-8 on Linux, in the
- * system's code page on Windows); FALSE, with the line in *puLine, when
- * a line cannot be converted. */
-bool DistOsTemplateToScript(const std::string &bytes, std::string *pScript, unsigned *puLine);
+/* A text of the template's encoding (DIST_ENC_UTF8 or DIST_ENC_GBK) in
+ * code page 936; FALSE when a character is not of that encoding or has no
+ * place in code page 936. */
+bool DistOsTextToScript(const std::string &text, int nEncoding, std::string *pScript);
 
 /* A text of code page 936 for a message, native. */
 std::string DistOsScriptToNative(const std::string &script);
 
 /* Writes a native text to the console (stdout or stderr). */
 void DistOsPrint(bool bError, const std::string &text);
+
+/* From now on an interrupt (Ctrl-C, SIGINT, SIGTERM) only sets a flag
+ * that DistOsInterrupted returns, so the run can remove what it wrote. */
+void DistOsWatchInterrupts();
+bool DistOsInterrupted();
 
 /* Milliseconds from an arbitrary start. */
 unsigned long DistOsMilliseconds();

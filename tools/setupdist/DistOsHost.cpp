@@ -8,6 +8,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -20,6 +21,7 @@
 const char chDistSep = '/';
 
 static bool bProgressShown;
+static volatile sig_atomic_t bInterrupted;
 
 std::vector<std::string> DistOsArgs(int argc, char **argv)
 {
@@ -37,11 +39,14 @@ bool DistOsList(const std::string &dir, std::vector<DISTENTRY> *pEntries)
         if (name == "." || name == "..")
             continue;
         struct stat st;
-        DISTENTRY entry = { name, false, false, 0 };
-        if (stat((dir + "/" + name).c_str(), &st) == 0) {
+        DISTENTRY entry = { name, false, false, false, 0, -1 };
+        std::string path = dir + "/" + name;
+        entry.bLink = lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+        if (stat(path.c_str(), &st) == 0) {
             entry.bFolder = S_ISDIR(st.st_mode);
             entry.bFile = S_ISREG(st.st_mode);
             entry.cbSize = entry.bFile ? (unsigned long long)st.st_size : 0;
+            entry.llTime = (long long)st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
         }
         pEntries->push_back(entry);
     }
@@ -93,9 +98,33 @@ bool DistOsWriteNewFile(const std::string &path, const unsigned char *pb, size_t
     }
     if (close(fd) != 0)
         bOk = false;
-    if (!bOk)
+    if (!bOk) {
+        int nErr = errno;
         unlink(path.c_str());
+        errno = nErr;
+    }
     return bOk;
+}
+
+std::string DistOsLastError()
+{
+    return strerror(errno);
+}
+
+long long DistOsTime(const std::string &path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return -1;
+    return (long long)st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+}
+
+bool DistOsSetTime(const std::string &path, long long llTime)
+{
+    struct timespec ts[2];
+    ts[0].tv_sec = ts[1].tv_sec = (time_t)(llTime / 1000000000LL);
+    ts[0].tv_nsec = ts[1].tv_nsec = (long)(llTime % 1000000000LL);
+    return utimensat(AT_FDCWD, path.c_str(), ts, 0) == 0;
 }
 
 bool DistOsMakeFolder(const std::string &path)
@@ -139,21 +168,14 @@ bool DistOsToScript(const std::string &native, std::string *pScript)
     return HostConvert(native, "CP936", "UTF-8", pScript);
 }
 
-bool DistOsTemplateToScript(const std::string &bytes, std::string *pScript, unsigned *puLine)
+bool DistOsTextToScript(const std::string &text, int nEncoding, std::string *pScript)
 {
-    std::string text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
-    pScript->clear();
-    *puLine = 0;
-    for (size_t nPos = 0; nPos < text.size();) {
-        size_t nEnd = text.find('\n', nPos);
-        nEnd = nEnd == std::string::npos ? text.size() : nEnd + 1;
-        std::string line;
-        ++*puLine;
-        if (!HostConvert(text.substr(nPos, nEnd - nPos), "CP936", "UTF-8", &line))
-            return false;
-        *pScript += line;
-        nPos = nEnd;
-    }
+    if (nEncoding == DIST_ENC_UTF8)
+        return HostConvert(text, "CP936", "UTF-8", pScript);
+    std::string utf8;
+    if (!HostConvert(text, "UTF-8", "CP936", &utf8))
+        return false;
+    *pScript = text;
     return true;
 }
 
@@ -169,6 +191,29 @@ void DistOsPrint(bool bError, const std::string &text)
     if (bError)
         fflush(stdout);
     fprintf(fp, "%s\n", text.c_str());
+}
+
+static void OnInterrupt(int)
+{
+    bInterrupted = 1;
+}
+
+void DistOsWatchInterrupts()
+{
+    struct sigaction sa;
+    memset(&sa, 0, sizeof(sa));
+    sa.sa_handler = OnInterrupt;
+    /* A signal the shell set to be ignored (a background job) stays so. */
+    for (int nSignal : { SIGINT, SIGTERM }) {
+        struct sigaction saOld;
+        if (sigaction(nSignal, NULL, &saOld) == 0 && saOld.sa_handler != SIG_IGN)
+            sigaction(nSignal, &sa, NULL);
+    }
+}
+
+bool DistOsInterrupted()
+{
+    return bInterrupted != 0;
 }
 
 unsigned long DistOsMilliseconds()

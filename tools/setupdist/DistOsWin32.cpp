@@ -15,6 +15,7 @@
 const char chDistSep = '\\';
 
 static bool bProgressShown;
+static volatile LONG lInterrupted;
 
 static std::wstring Wide(const std::string &text, UINT uCodePage = CP_UTF8)
 {
@@ -83,8 +84,10 @@ bool DistOsList(const std::string &dir, std::vector<DISTENTRY> *pEntries)
         if (name == L"." || name == L"..")
             continue;
         bool bFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        DISTENTRY entry = { Utf8(name), bFolder, !bFolder,
-                            bFolder ? 0 : ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow };
+        DISTENTRY entry = { Utf8(name), bFolder, !bFolder, (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+                            bFolder ? 0 : ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow,
+                            ((long long)data.ftLastWriteTime.dwHighDateTime << 32) |
+                                data.ftLastWriteTime.dwLowDateTime };
         pEntries->push_back(entry);
     } while (FindNextFileW(hFind, &data));
     FindClose(hFind);
@@ -133,9 +136,56 @@ bool DistOsWriteNewFile(const std::string &path, const unsigned char *pb, size_t
     }
     if (!CloseHandle(hFile))
         bOk = false;
-    if (!bOk)
+    if (!bOk) {
+        DWORD dwErr = GetLastError();
         DeleteFileW(wpath.c_str());
+        SetLastError(dwErr);
+    }
     return bOk;
+}
+
+std::string DistOsLastError()
+{
+    WCHAR wsz[512];
+    DWORD dwErr = GetLastError();
+    DWORD cwch = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwErr, 0, wsz,
+                                sizeof(wsz) / sizeof(wsz[0]), NULL);
+    while (cwch > 0 && (wsz[cwch - 1] == L'\r' || wsz[cwch - 1] == L'\n' || wsz[cwch - 1] == L'.'))
+        cwch--;
+    if (cwch == 0)
+        return "system error " + std::to_string(dwErr);
+    return Utf8(std::wstring(wsz, cwch));
+}
+
+/* A file or folder opened for its times or its final path. */
+static HANDLE OpenAny(const std::string &path, DWORD dwAccess)
+{
+    return CreateFileW(WidePath(path).c_str(), dwAccess, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+}
+
+long long DistOsTime(const std::string &path)
+{
+    HANDLE h = OpenAny(path, FILE_READ_ATTRIBUTES);
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    FILETIME ft;
+    BOOL bOk = GetFileTime(h, NULL, NULL, &ft);
+    CloseHandle(h);
+    return bOk ? ((long long)ft.dwHighDateTime << 32) | ft.dwLowDateTime : -1;
+}
+
+bool DistOsSetTime(const std::string &path, long long llTime)
+{
+    HANDLE h = OpenAny(path, FILE_WRITE_ATTRIBUTES);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME ft;
+    ft.dwLowDateTime = (DWORD)llTime;
+    ft.dwHighDateTime = (DWORD)(llTime >> 32);
+    BOOL bOk = SetFileTime(h, NULL, &ft, &ft);
+    CloseHandle(h);
+    return bOk != FALSE;
 }
 
 bool DistOsMakeFolder(const std::string &path)
@@ -160,13 +210,20 @@ bool DistOsRename(const std::string &from, const std::string &to)
 
 std::string DistOsFullPath(const std::string &path)
 {
-    if (DistOsKind(path) < 0)
+    HANDLE h = OpenAny(path, 0);
+    if (h == INVALID_HANDLE_VALUE)
         return "";
     WCHAR wsz[MAX_PATH * 4];
-    DWORD cwch = GetFullPathNameW(WidePath(path).c_str(), sizeof(wsz) / sizeof(wsz[0]), wsz, NULL);
+    DWORD cwch = GetFinalPathNameByHandleW(h, wsz, sizeof(wsz) / sizeof(wsz[0]), FILE_NAME_NORMALIZED);
+    CloseHandle(h);
     if (cwch == 0 || cwch >= sizeof(wsz) / sizeof(wsz[0]))
         return "";
-    std::string full = Utf8(wsz);
+    std::wstring w(wsz, cwch);
+    if (w.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        w = L"\\" + w.substr(7);
+    else if (w.compare(0, 4, L"\\\\?\\") == 0)
+        w = w.substr(4);
+    std::string full = Utf8(w);
     while (full.size() > 3 && full.back() == '\\')
         full.pop_back();
     return full;
@@ -187,22 +244,16 @@ bool DistOsToScript(const std::string &native, std::string *pScript)
     return Narrow(Wide(native), CP_SCRIPT, pScript);
 }
 
-bool DistOsTemplateToScript(const std::string &bytes, std::string *pScript, unsigned *puLine)
+bool DistOsTextToScript(const std::string &text, int nEncoding, std::string *pScript)
 {
-    pScript->clear();
-    *puLine = 0;
-    for (size_t nPos = 0; nPos < bytes.size();) {
-        size_t nEnd = bytes.find('\n', nPos);
-        nEnd = nEnd == std::string::npos ? bytes.size() : nEnd + 1;
-        std::string line = bytes.substr(nPos, nEnd - nPos), script;
-        ++*puLine;
-        if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, line.data(), (int)line.size(), NULL, 0) <= 0 ||
-            !Narrow(Wide(line, CP_ACP), CP_SCRIPT, &script))
-            return false;
-        *pScript += script;
-        nPos = nEnd;
+    if (text.empty()) {
+        pScript->clear();
+        return true;
     }
-    return true;
+    UINT uFrom = nEncoding == DIST_ENC_UTF8 ? CP_UTF8 : CP_SCRIPT;
+    if (MultiByteToWideChar(uFrom, MB_ERR_INVALID_CHARS, text.data(), (int)text.size(), NULL, 0) <= 0)
+        return false;
+    return Narrow(Wide(text, uFrom), CP_SCRIPT, pScript);
 }
 
 std::string DistOsScriptToNative(const std::string &script)
@@ -220,6 +271,22 @@ void DistOsPrint(bool bError, const std::string &text)
         fflush(stdout);
     fprintf(fp, "%s\n", out.c_str());
     fflush(fp);
+}
+
+static BOOL WINAPI OnInterrupt(DWORD)
+{
+    InterlockedExchange(&lInterrupted, 1);
+    return TRUE;
+}
+
+void DistOsWatchInterrupts()
+{
+    SetConsoleCtrlHandler(OnInterrupt, TRUE);
+}
+
+bool DistOsInterrupted()
+{
+    return InterlockedCompareExchange(&lInterrupted, 0, 0) != 0;
 }
 
 unsigned long DistOsMilliseconds()

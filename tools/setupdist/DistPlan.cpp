@@ -4,6 +4,7 @@
  */
 #include "DistNames.h"
 #include "DistPlan.h"
+#include "InfCheck.h"
 
 #define MAXLINETEXT (MAXLINE - 1)
 #define MAXPATHTEXT (MAXTEXT - 1)   /* every path the copy step composes */
@@ -59,20 +60,21 @@ static size_t InstalledLength(const std::string &defDir, const DISTFOLDER &folde
 
 static void CheckFolders(DISTPLAN *pPlan, const std::string &defDir)
 {
-    for (size_t i = 0; i < pPlan->folders.size(); i++) {
+    if (pPlan->folders.size() > DIST_MAXFOLDERS)
+        AddError(pPlan, "", CountText(pPlan->folders.size()) + " folders, the top one included; a script holds at "
+                            "most 99");
+    for (size_t i = 1; i < pPlan->folders.size(); i++) {
         const DISTFOLDER &folder = pPlan->folders[i];
         std::string name = NativePath(*pPlan, (int)i, "");
-        if (i == DIST_MAXFOLDERS)
-            AddError(pPlan, name, "one folder too many: a script holds at most 99 folders, the top one included");
-        if (i == 0)
-            continue;
-        std::string last = folder.strScript.substr(folder.strScript.rfind('\\') + 1);
-        if (const char *lpszWhy = BadNameReason(last, true))
-            AddError(pPlan, name, lpszWhy);
+        std::string why = BadNameReason(folder.strName, true);
+        if (!why.empty())
+            AddError(pPlan, name, why);
         else if (folder.strScript.size() > MAXPATHTEXT)
-            AddError(pPlan, name, "folder path longer than 127 bytes (the script's limit)");
+            AddError(pPlan, name, "the folder's path is " + CountText(folder.strScript.size()) +
+                                      " bytes; the script takes at most 127");
         else if (!defDir.empty() && InstalledLength(defDir, folder, "") > MAXPATHTEXT)
-            AddError(pPlan, name, "installed below " + defDir + " its path is longer than 127 bytes");
+            AddError(pPlan, name, "installed below " + defDir + " its path is " +
+                                      CountText(InstalledLength(defDir, folder, "")) + " bytes; at most 127");
     }
 }
 
@@ -83,8 +85,7 @@ static void CheckClashes(DISTPLAN *pPlan)
     std::vector<std::vector<std::pair<std::string, std::string>>> names(pPlan->folders.size());
     for (size_t i = 1; i < pPlan->folders.size(); i++) {
         const DISTFOLDER &folder = pPlan->folders[i];
-        names[folder.iParent].push_back({ folder.strScript.substr(folder.strScript.rfind('\\') + 1),
-                                          NativePath(*pPlan, (int)i, "") });
+        names[folder.iParent].push_back({ folder.strName, NativePath(*pPlan, (int)i, "") });
     }
     for (const DISTFILE &file : pPlan->files)
         names[file.iFolder].push_back({ file.strScript, FileNativePath(*pPlan, file) });
@@ -110,11 +111,9 @@ static bool NameIsFree(const DISTPLAN &plan, int iFolder, const std::string &nam
             (SameDistName(file.strScript, name) || SameDistName(file.strPackedScript, name)))
             return false;
     }
-    for (size_t i = 1; i < plan.folders.size(); i++) {
-        const std::string &path = plan.folders[i].strScript;
-        if (plan.folders[i].iParent == iFolder && SameDistName(path.substr(path.rfind('\\') + 1), name))
+    for (size_t i = 1; i < plan.folders.size(); i++)
+        if (plan.folders[i].iParent == iFolder && SameDistName(plan.folders[i].strName, name))
             return false;
-    }
     if (iFolder == 0)
         for (const char *lpszOwn : { DIST_SETUPEXE, DIST_SCRIPT, DIST_NEWSCRIPT })
             if (SameDistName(name, lpszOwn))
@@ -142,6 +141,26 @@ static void GivePackedName(DISTPLAN *pPlan, size_t iFile)
     file.strPackedNative = file.strNative.substr(0, file.strNative.size() - (chMissing ? 1 : 0)) + "_";
 }
 
+/* Does the line the reader makes of a wildcard line's file stay within
+ * its 255 characters? ("NAME, ID:NAME, ID:NAME,") */
+static bool WildLineFits(const DISTFILE &file)
+{
+    return 3 * file.strScript.size() + 2 * std::to_string(file.iFolder).size() + 7 < MAXLINE;
+}
+
+/* Folders below the top whose files all take a wildcard line; the top
+ * holds SETUP.EXE and its script, which a wildcard line would copy too. */
+static void ChooseWildcards(DISTPLAN *pPlan)
+{
+    std::vector<bool> fits(pPlan->folders.size(), true), holds(pPlan->folders.size(), false);
+    for (const DISTFILE &file : pPlan->files) {
+        holds[file.iFolder] = true;
+        fits[file.iFolder] = fits[file.iFolder] && WildLineFits(file) && BadNameReason(file.strScript, false).empty();
+    }
+    for (size_t i = 1; i < pPlan->folders.size(); i++)
+        pPlan->folders[i].bWild = holds[i] && fits[i];
+}
+
 void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir)
 {
     std::string defDir = lpszDefDir ? lpszDefDir : "";
@@ -149,35 +168,45 @@ void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir)
         defDir += "\\";
     CheckFolders(pPlan, defDir);
     CheckClashes(pPlan);
+    ChooseWildcards(pPlan);
+    size_t nLines = 0;
     for (size_t i = 0; i < pPlan->files.size(); i++) {
         DISTFILE &file = pPlan->files[i];
         std::string name = FileNativePath(*pPlan, file);
         const DISTFOLDER &folder = pPlan->folders[file.iFolder];
-        if (i == DIST_MAXFILES)
-            AddError(pPlan, name, "one file too many: a script holds at most 999 files");
-        if (const char *lpszWhy = BadNameReason(file.strScript, false))
-            AddError(pPlan, name, lpszWhy);
-        else if (!LineFits(file, false))
-            AddError(pPlan, name, "the name is too long for its [Files] line (255 characters)");
-        else if (!defDir.empty() && InstalledLength(defDir, folder, file.strScript) > MAXPATHTEXT)
-            AddError(pPlan, name, "installed below " + defDir + " its path is longer than 127 bytes");
-        else
+        std::string why = BadNameReason(file.strScript, false);
+        nLines += folder.bWild ? 0 : 1;
+        if (!why.empty()) {
+            AddError(pPlan, name, why);
+        } else if (!folder.bWild && !LineFits(file, false)) {
+            AddError(pPlan, name, "the name is too long for its [Files] line: without a display name the line "
+                                  "is " + CountText(LineRest(file, false).size()) + " bytes; at most 255");
+        } else if (!defDir.empty() && InstalledLength(defDir, folder, file.strScript) > MAXPATHTEXT) {
+            AddError(pPlan, name, "installed below " + defDir + " its path is " +
+                                      CountText(InstalledLength(defDir, folder, file.strScript)) +
+                                      " bytes; at most 127");
+        } else if (folder.bWild) {
+            file.strPackedScript = file.strScript;
+            file.strPackedNative = file.strNative;
+        } else {
             GivePackedName(pPlan, i);
+        }
     }
+    if (pPlan->files.size() > DIST_MAXFILES)
+        AddError(pPlan, "", CountText(pPlan->files.size()) + " files; a script holds at most 1000");
+    else if (nLines > DIST_MAXLINES)
+        AddError(pPlan, "", CountText(nLines) + " files need a [Files] line of their own (the top folder's, and "
+                            "those of folders no wildcard line can take); at most 999");
 }
 
 unsigned long long SpaceNeededK(DISTPLAN *pPlan, unsigned long cbCluster)
 {
     unsigned long long cbTotal = 0;
-    bool bReported = false;
-    for (const DISTFILE &file : pPlan->files) {
-        cbTotal += (file.cbSize + cbCluster - 1) / cbCluster * cbCluster;
-        if ((cbTotal + 1023) / 1024 > DIST_MAXSPACEK && !bReported) {
-            AddError(pPlan, FileNativePath(*pPlan, file),
-                     "the files up to this one take more than 65535K once installed, more than "
-                     "SpaceNeeded can say");
-            bReported = true;
-        }
-    }
-    return (cbTotal + 1023) / 1024;
+    for (const DISTFILE &file : pPlan->files)
+        cbTotal += InstalledBytes(file.cbSize, cbCluster);
+    unsigned long long uK = (cbTotal + 1023) / 1024;
+    if (uK > DIST_MAXSPACEK)
+        AddError(pPlan, "", "the files take " + CountText(uK) + "K once installed; SpaceNeeded can say at most "
+                            "65535K");
+    return uK;
 }

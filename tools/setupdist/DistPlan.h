@@ -12,7 +12,8 @@
 #include "Setupinf.h"
 
 #define DIST_MAXFOLDERS (MAXDIR - 1)    /* the reader's check fires at MAXDIR */
-#define DIST_MAXFILES   (MAXFILE - 1)
+#define DIST_MAXFILES   MAXFILE         /* the full table, through wildcard lines */
+#define DIST_MAXLINES   (MAXFILE - 1)   /* explicit lines: the check fires at MAXFILE */
 #define DIST_MAXSPACEK  65535           /* what SpaceNeeded can say */
 
 /* The names SETUP.EXE, its script and the script while it is checked
@@ -24,7 +25,10 @@
 typedef struct tagDISTFOLDER {
     std::string strNative;      /* path below the top, native names and separator; "" the top */
     std::string strScript;      /* the same in code page 936 with backslashes */
+    std::string strName;        /* its own name in code page 936; "" the top */
     int iParent;                /* -1 for the top */
+    bool bWild;                 /* its files go through one wildcard line */
+    long long llTime;           /* the source folder's modification time */
 } DISTFOLDER;                   /* its directory id is its index */
 
 typedef struct tagDISTFILE {
@@ -37,6 +41,7 @@ typedef struct tagDISTFILE {
     unsigned long long cbSize;
     bool bPacked;               /* stored compressed */
     unsigned long long cbStored;
+    long long llTime;           /* the source's modification time */
 } DISTFILE;
 
 typedef struct tagDISTPLAN {
@@ -50,17 +55,21 @@ typedef struct tagDISTPLAN {
 std::string NativePath(const DISTPLAN &plan, int iFolder, const std::string &name);
 std::string FileNativePath(const DISTPLAN &plan, const DISTFILE &file);
 
-/* Checks the layout and adds an error for each limit it passes: counts,
- * names, names alike but for letter case, the names SETUP.EXE and its
- * script take, folder and file paths once installed below lpszDefDir
- * (the script's DefDir, code page 936; NULL when it has none), and the
- * length of each [Files] line. Gives each file the name of its compressed
- * form where that form stays within every limit too. */
+/* Checks the layout and adds an error for each limit it passes: counts
+ * (once, with the real count), names, names alike but for letter case,
+ * the names SETUP.EXE and its script take, folder and file paths once
+ * installed below lpszDefDir (the script's DefDir, code page 936; NULL
+ * when it has none), and the length of each [Files] line. A folder below
+ * the top whose files all fit a wildcard line gets one (bWild), and its
+ * files are stored under their own names, compressed or not: the LZ
+ * service expands a compressed file whatever its name. Elsewhere each
+ * file gets the name of its compressed form where that form stays within
+ * every limit too. */
 void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir);
 
 /* The space the files take once installed, in K: each file's expanded
  * size rounded up to whole clusters of cbCluster bytes. When it passes
- * DIST_MAXSPACEK an error names the file that passes it. */
+ * DIST_MAXSPACEK an error says by how much. */
 unsigned long long SpaceNeededK(DISTPLAN *pPlan, unsigned long cbCluster);
 
 /* The [Files] line of a file, with its display name cut to keep the line

@@ -1,6 +1,10 @@
 /*
  * DistScript.cpp - from the publisher's template to the complete script.
  */
+#include <ctype.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include "DistOs.h"
 #include "DistScript.h"
 
 static std::string Trimmed(const std::string &line)
@@ -13,7 +17,90 @@ static std::string Trimmed(const std::string &line)
 
 static void AddError(DISTTEMPLATE *pTemplate, UINT uLine, const std::string &why)
 {
-    pTemplate->errors.push_back(std::to_string(uLine) + ": " + why);
+    pTemplate->errors.push_back({ uLine, why });
+}
+
+/* Bytes of the UTF-8 character at text[i], 0 when none begins there. */
+static size_t Utf8CharBytes(const std::string &text, size_t i)
+{
+    unsigned char b = (unsigned char)text[i];
+    size_t cb = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    if (cb == 0 || i + cb > text.size())
+        return 0;
+    for (size_t k = 1; k < cb; k++)
+        if (((unsigned char)text[i + k] & 0xC0) != 0x80)
+            return 0;
+    return cb;
+}
+
+static bool IsUtf8(const std::string &text)
+{
+    for (size_t i = 0, cb; i < text.size(); i += cb)
+        if ((cb = Utf8CharBytes(text, i)) == 0)
+            return false;
+    return true;
+}
+
+static std::string HexBytes(const std::string &bytes)
+{
+    std::string s;
+    for (unsigned char b : bytes) {
+        char sz[8];
+        snprintf(sz, sizeof(sz), "%s0x%02X", s.empty() ? "" : " ", b);
+        s += sz;
+    }
+    return s;
+}
+
+/* Names the first character of a line that does not convert. */
+static std::string BadCharacter(const std::string &line, int nEncoding)
+{
+    std::string script;
+    for (size_t i = 0; i < line.size();) {
+        size_t cb = nEncoding == DIST_ENC_UTF8 ? Utf8CharBytes(line, i) : TextCharBytes(line.c_str() + i);
+        if (cb == 0)
+            return "the byte " + HexBytes(line.substr(i, 1)) + " is not UTF-8";
+        std::string ch = line.substr(i, cb);
+        if (!DistOsTextToScript(ch, nEncoding, &script)) {
+            if (nEncoding != DIST_ENC_UTF8)
+                return "the bytes " + HexBytes(ch) + " are not a GBK character";
+            unsigned long ul = cb == 1 ? (unsigned char)ch[0] : (unsigned char)ch[0] & (0x7F >> cb);
+            for (size_t k = 1; k < cb; k++)
+                ul = ul << 6 | ((unsigned char)ch[k] & 0x3F);
+            char sz[16];
+            snprintf(sz, sizeof(sz), "U+%04lX", ul);
+            return "'" + ch + "' (" + sz + ") has no place in code page 936 (GBK)";
+        }
+        i += cb;
+    }
+    return "a character cannot be converted";
+}
+
+bool TemplateToScript(const std::string &bytes, int nEncoding, std::string *pScript, UINT *puLine,
+                      std::string *pstrBad)
+{
+    std::string text = bytes;
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0 && nEncoding != DIST_ENC_GBK) {
+        text = text.substr(3);
+        nEncoding = DIST_ENC_UTF8;
+    }
+    if (nEncoding == DIST_ENC_AUTO)
+        nEncoding = IsUtf8(text) ? DIST_ENC_UTF8 : DIST_ENC_GBK;
+    pScript->clear();
+    *puLine = 0;
+    for (size_t nPos = 0; nPos < text.size();) {
+        size_t nEnd = text.find('\n', nPos);
+        nEnd = nEnd == std::string::npos ? text.size() : nEnd + 1;
+        std::string line = text.substr(nPos, nEnd - nPos), script;
+        ++*puLine;
+        if (!DistOsTextToScript(line, nEncoding, &script)) {
+            *pstrBad = BadCharacter(line, nEncoding);
+            return false;
+        }
+        *pScript += script;
+        nPos = nEnd;
+    }
+    return true;
 }
 
 /* A header line: TRUE to read on, FALSE at [End]. */
@@ -45,6 +132,22 @@ static bool ReadHeader(DISTTEMPLATE *pTemplate, const std::string &header, UINT 
     return true;
 }
 
+/* SpaceNeeded's value: a number of K the reader takes whole. */
+static void ReadSpaceNeeded(DISTTEMPLATE *pTemplate, const std::string &value, UINT uLine)
+{
+    UINT uValue = StrToWord(value.c_str());
+    bool bDigits = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+    if (!bDigits)
+        AddError(pTemplate, uLine, "SpaceNeeded '" + value + "' is not a number of K (the reader would read " +
+                                       std::to_string(uValue) + "); write digits only, such as SpaceNeeded=1500");
+    else if (value.size() > 5 || atol(value.c_str()) > DIST_MAXSPACEK)
+        AddError(pTemplate, uLine, "SpaceNeeded " + value + " is over 65535, the most it can say (the reader "
+                                       "would read " + std::to_string(uValue) + ")");
+    if (!pTemplate->bHasSpaceNeeded || uValue > pTemplate->uSpaceNeeded)
+        pTemplate->uSpaceNeeded = uValue;
+    pTemplate->bHasSpaceNeeded = true;
+}
+
 static void ReadKeyLine(DISTTEMPLATE *pTemplate, const std::string &line, UINT uLine)
 {
     size_t nEq = line.find('=');
@@ -54,11 +157,11 @@ static void ReadKeyLine(DISTTEMPLATE *pTemplate, const std::string &line, UINT u
     if (key == "DefDir") {
         pTemplate->bHasDefDir = true;
         pTemplate->strDefDir = value;
+        if (value.size() < 2 || !isalpha((unsigned char)value[0]) || value[1] != ':')
+            AddError(pTemplate, uLine, "DefDir '" + value + "' does not begin with a drive letter and a colon "
+                                           "(such as C:\\APP\\)");
     } else if (key == "SpaceNeeded") {
-        UINT uValue = StrToWord(value.c_str());
-        if (!pTemplate->bHasSpaceNeeded || uValue > pTemplate->uSpaceNeeded)
-            pTemplate->uSpaceNeeded = uValue;
-        pTemplate->bHasSpaceNeeded = true;
+        ReadSpaceNeeded(pTemplate, value, uLine);
     } else if (key == "InstallToHD") {
         pTemplate->bHasInstallToHD = true;
         if (value[0] != 'Y' && value[0] != 'y')
@@ -75,6 +178,7 @@ void ReadTemplate(const std::string &text, DISTTEMPLATE *pTemplate)
     pTemplate->bHasDefDir = pTemplate->bHasSpaceNeeded = pTemplate->bHasInstallToHD = false;
     pTemplate->uSpaceNeeded = 0;
     int nSection = SECT_NONE;
+    bool bHeaderSeen = false, bTextSeen = false;
     UINT uLine = 0;
     for (size_t nPos = 0; nPos < text.size();) {
         size_t nEnd = text.find_first_of("\r\n", nPos);
@@ -84,14 +188,26 @@ void ReadTemplate(const std::string &text, DISTTEMPLATE *pTemplate)
         nPos = nEnd + (text.compare(nEnd, 2, "\r\n") == 0 ? 2 : 1);
         uLine++;
         std::string trimmed = Trimmed(line);
-        if (trimmed[0] == '[' && !ReadHeader(pTemplate, trimmed, uLine, &nSection))
-            break;
-        if (nSection == SECT_APP && trimmed[0] != '[' && trimmed[0] != ';')
+        bTextSeen = bTextSeen || !trimmed.empty();
+        if (trimmed[0] == '[') {
+            bHeaderSeen = true;
+            if (!ReadHeader(pTemplate, trimmed, uLine, &nSection))
+                break;
+        } else if (!bHeaderSeen && !trimmed.empty() && trimmed[0] != ';') {
+            AddError(pTemplate, uLine, "text before the first section header, which SETUP.EXE ignores "
+                                       "(keys belong under [App])");
+        } else if (nSection == SECT_APP && trimmed[0] != ';') {
             ReadKeyLine(pTemplate, trimmed, uLine);
-        pTemplate->lines.push_back({ line, uLine, -1 });
+        }
+        pTemplate->lines.push_back({ line, uLine, -1, -1 });
     }
     if (pTemplate->iGenerated == std::string::npos)
         pTemplate->iGenerated = pTemplate->lines.size();
+    if (!bTextSeen)
+        AddError(pTemplate, 1, "the template is empty; it needs at least [App] with AppName and DefDir");
+    else if (!pTemplate->bHasDefDir)
+        AddError(pTemplate, pTemplate->iAppHeader >= 0 ? pTemplate->lines[pTemplate->iAppHeader].uTemplateLine : 1,
+                 "no DefDir in [App]: SETUP.EXE needs the folder it offers (such as DefDir=C:\\APP\\)");
 }
 
 /* The key of an [App] line, as the reader cuts it. */
@@ -102,9 +218,9 @@ static std::string KeyOf(const std::string &line)
     return nEq == std::string::npos ? "" : trimmed.substr(0, nEq);
 }
 
-static void AddGenerated(std::vector<DISTLINE> *pLines, const std::string &text, int iFile = -1)
+static void AddGenerated(std::vector<DISTLINE> *pLines, const std::string &text, int iFile = -1, int iFolder = -1)
 {
-    pLines->push_back({ text, 0, iFile });
+    pLines->push_back({ text, 0, iFile, iFolder });
 }
 
 /* The [App] keys the builder adds when the template has none. */
@@ -129,11 +245,17 @@ static void AddTreeSections(std::vector<DISTLINE> *pLines, const DISTPLAN &plan,
     AddGenerated(pLines, "[DstDirs]");
     for (size_t i = 0; i < plan.folders.size(); i++)
         AddGenerated(pLines, std::to_string(i) + "=" + plan.folders[i].strScript);
+    /* The explicit lines first: the reader checks its count after each
+     * of them, and only a wildcard line may bring it to the full table. */
     AddGenerated(pLines, "[Files]");
     for (size_t i = 0; i < plan.files.size(); i++) {
         const DISTFILE &file = plan.files[i];
-        AddGenerated(pLines, FileLine(plan, file, bStored ? file.bPacked : false), (int)i);
+        if (!plan.folders[file.iFolder].bWild)
+            AddGenerated(pLines, FileLine(plan, file, bStored ? file.bPacked : false), (int)i);
     }
+    for (size_t i = 0; i < plan.folders.size(); i++)
+        if (plan.folders[i].bWild)
+            AddGenerated(pLines, "*" + std::to_string(i) + "-" + std::to_string(i) + ",", -1, (int)i);
 }
 
 std::vector<DISTLINE> MakeScript(const DISTTEMPLATE &tmpl, const DISTPLAN &plan, unsigned long long uSpaceK,

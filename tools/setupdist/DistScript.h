@@ -16,11 +16,12 @@ typedef struct tagDISTLINE {
     std::string strText;        /* without its line end */
     UINT uTemplateLine;         /* the template's line it comes from, or 0 */
     int iFile;                  /* the file of a [Files] line, or -1 */
+    int iFolder;                /* the folder of a wildcard line, or -1 */
 } DISTLINE;
 
 typedef struct tagDISTTEMPLATE {
     std::vector<DISTLINE> lines;        /* up to [End], which is left out */
-    std::vector<std::string> errors;    /* "LINE: why" */
+    std::vector<std::pair<UINT, std::string>> errors;  /* line, why */
     size_t iGenerated;          /* where the made sections go: before the first [PM Info] */
     int iAppHeader;             /* the first [App] header, or -1 */
     bool bHasDefDir, bHasSpaceNeeded, bHasInstallToHD;
@@ -28,15 +29,24 @@ typedef struct tagDISTTEMPLATE {
     UINT uSpaceNeeded;          /* the largest value given */
 } DISTTEMPLATE;
 
+/* The template's bytes (nEncoding a DIST_ENC_ value) in code page 936.
+ * FALSE when a character cannot be converted: *puLine gets its line and
+ * *pstrBad names it. */
+bool TemplateToScript(const std::string &bytes, int nEncoding, std::string *pScript, UINT *puLine,
+                      std::string *pstrBad);
+
 /* Reads the template's text as the script reader reads a script (lines
- * end at CR LF, LF or a lone CR). A section the builder makes, an unknown
- * header or an InstallToHD other than Yes is an error. */
+ * end at CR LF, LF or a lone CR). An empty template, keys before the
+ * first header, a section the builder makes, an unknown header, no
+ * DefDir, a SpaceNeeded that is not a number of K up to 65535 or an
+ * InstallToHD other than Yes is an error at its line. */
 void ReadTemplate(const std::string &text, DISTTEMPLATE *pTemplate);
 
 /* The lines of SETUP.INF: the template's, SpaceNeeded set to uSpaceK,
  * [SrcDirs] for every folder that holds files, [DstDirs] for every folder
- * (parents first), a [Files] line per file under the name it is stored
- * under (bStored) or its own name, and [End]. */
+ * (parents first), in [Files] a line per file of the folders without a
+ * wildcard line, under the name it is stored under (bStored) or its own
+ * name, then the folders' wildcard lines, and [End]. */
 std::vector<DISTLINE> MakeScript(const DISTTEMPLATE &tmpl, const DISTPLAN &plan, unsigned long long uSpaceK,
                                  bool bStored);
 

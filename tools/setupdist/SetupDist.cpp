@@ -2,16 +2,18 @@
  * SetupDist.cpp - the builder's steps: the template read, the
  * application's tree walked and planned, every limit checked before
  * anything is written; then the files stored (compressed where that
- * makes them smaller), SETUP.EXE copied, the script written under a
- * temporary name, checked with the checker's own code, and only then
- * named SETUP.INF. A failure after the first write removes what was
- * written.
+ * makes them smaller) with their own dates, SETUP.EXE copied, the script
+ * written under a temporary name, checked with the checker's own code,
+ * and only then named SETUP.INF. A failure or an interrupt after the
+ * first write removes what was written; a dry run does it all and then
+ * removes it too, so its result is the real run's.
  */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <algorithm>
 #include <memory>
+#include "DistNames.h"
 #include "DistOs.h"
 #include "DistScript.h"
 #include "InfCheck.h"
@@ -24,6 +26,9 @@
 #define SETUPDIST_BUILD_SETUP_EXE ""
 #endif
 
+/* Where an installed setupdist finds SETUP.EXE, from its own folder. */
+#define DIST_SHARED_SETUP_EXE "../share/setupdist/SETUP.EXE"
+
 #define COMPRESS_AUTO   0
 #define COMPRESS_ALWAYS 1
 #define COMPRESS_NEVER  2
@@ -33,11 +38,37 @@
 
 static const char szUsage[] =
     "usage: setupdist [--compress auto|always|never] [--cluster BYTES] [--setup-exe PATH]\n"
-    "                 [--dry-run] TEMPLATE APP-FOLDER OUT-FOLDER";
+    "                 [--exclude PATTERN]... [--template-encoding auto|utf-8|gbk] [--dry-run]\n"
+    "                 TEMPLATE APP-FOLDER OUT-FOLDER";
+
+static const char szHelp[] =
+    "\n"
+    "Lays out a distribution in OUT-FOLDER (new or empty): SETUP.EXE, SETUP.INF made\n"
+    "from TEMPLATE ([App] and [PM Info]; the folders and files are added) and the\n"
+    "files of APP-FOLDER, compressed where that makes them smaller, with their dates.\n"
+    "\n"
+    "  --compress MODE       auto (default), always or never\n"
+    "  --cluster BYTES       cluster size for SpaceNeeded: 512 to 64K, a power of two\n"
+    "                        (default 4096)\n"
+    "  --setup-exe PATH      the SETUP.EXE to ship; by default the one beside setupdist,\n"
+    "                        then " DIST_SHARED_SETUP_EXE " from its folder\n"
+    "  --exclude PATTERN     leave out files and folders whose name (or path below\n"
+    "                        APP-FOLDER, with '/') matches; * and ? as wildcards.\n"
+    "                        The template, .git, Thumbs.db and desktop.ini are left\n"
+    "                        out always\n"
+    "  --template-encoding   auto (UTF-8 when the template is valid UTF-8, else GBK),\n"
+    "                        utf-8 or gbk\n"
+    "  --dry-run             do every step and every check, then remove what was\n"
+    "                        written; the exit code is the real run's\n"
+    "\n"
+    "Exit code: 0 ready, 2 errors (nothing left in OUT-FOLDER), 64 wrong arguments.";
+
+static const char *const aDefaultExcludes[] = { ".git", "Thumbs.db", "desktop.ini" };
 
 typedef struct tagDISTRUN {
     std::string strTemplate, strApp, strOut, strSetupExe;
-    int nCompress;
+    std::vector<std::string> excludes;
+    int nCompress, nEncoding;
     unsigned long cbCluster;
     bool bDryRun;
     DISTPRINT pfnPrint;
@@ -47,6 +78,8 @@ typedef struct tagDISTRUN {
     unsigned long long uSpaceK;
     size_t nErrors;
     bool bMadeOut;
+    std::string strFullApp, strFullTemplate;
+    std::vector<std::string> walking;   /* full paths of the folders being walked */
     std::vector<std::string> made;      /* files and folders written, in order */
     unsigned long ulStart, ulLastProgress;
 } DISTRUN;
@@ -60,6 +93,11 @@ static void Error(DISTRUN *pRun, const std::string &text)
 {
     pRun->pfnPrint(pRun->pContext, true, text);
     pRun->nErrors++;
+}
+
+static void Warn(DISTRUN *pRun, const std::string &text)
+{
+    pRun->pfnPrint(pRun->pContext, true, text);
 }
 
 static std::string Join(const std::string &dir, const std::string &rel)
@@ -81,43 +119,76 @@ static bool ParseCluster(const std::string &text, unsigned long *pcb)
         cb *= 1024;
         lpszEnd++;
     }
-    if (!lpszEnd || *lpszEnd || cb < 512 || cb > 65536 || (cb & (cb - 1)))
+    if (text.empty() || text[0] < '0' || text[0] > '9' || !lpszEnd || *lpszEnd || cb < 512 || cb > 65536 ||
+        (cb & (cb - 1)))
         return false;
     *pcb = cb;
     return true;
 }
 
-static bool ParseArgs(DISTRUN *pRun, const std::vector<std::string> &args)
+/* One option with its value; FALSE with *pstrWhy when it is wrong. */
+static bool ParseOption(DISTRUN *pRun, const std::string &arg, const std::string &value, std::string *pstrWhy)
 {
+    if (arg == "--compress") {
+        static const char *const aModes[] = { "auto", "always", "never" };
+        for (int i = 0; i < 3; i++)
+            if (value == aModes[i]) {
+                pRun->nCompress = i;
+                return true;
+            }
+        *pstrWhy = "--compress " + value + ": the mode is auto, always or never";
+    } else if (arg == "--cluster") {
+        if (ParseCluster(value, &pRun->cbCluster))
+            return true;
+        *pstrWhy = "--cluster " + value + ": a cluster is a power of two from 512 to 65536 bytes (or 1K to 64K)";
+    } else if (arg == "--template-encoding") {
+        static const char *const aEncodings[] = { "auto", "utf-8", "gbk" };
+        for (int i = 0; i < 3; i++)
+            if (value == aEncodings[i]) {
+                pRun->nEncoding = i;
+                return true;
+            }
+        *pstrWhy = "--template-encoding " + value + ": the encoding is auto, utf-8 or gbk";
+    } else if (arg == "--setup-exe") {
+        pRun->strSetupExe = value;
+        return true;
+    } else if (arg == "--exclude") {
+        pRun->excludes.push_back(value);
+        return true;
+    }
+    return false;
+}
+
+static bool ParseArgs(DISTRUN *pRun, const std::vector<std::string> &args, std::string *pstrWhy)
+{
+    static const char *const aValued[] = { "--compress", "--cluster", "--template-encoding", "--setup-exe",
+                                           "--exclude" };
     std::vector<std::string> names;
     for (size_t i = 0; i < args.size(); i++) {
         const std::string &arg = args[i];
-        bool bHasValue = i + 1 < args.size();
+        bool bValued = false;
+        for (const char *lpszOption : aValued)
+            bValued = bValued || arg == lpszOption;
         if (arg == "--dry-run") {
             pRun->bDryRun = true;
-        } else if (arg == "--compress" && bHasValue) {
-            const std::string &mode = args[++i];
-            if (mode == "auto")
-                pRun->nCompress = COMPRESS_AUTO;
-            else if (mode == "always")
-                pRun->nCompress = COMPRESS_ALWAYS;
-            else if (mode == "never")
-                pRun->nCompress = COMPRESS_NEVER;
-            else
+        } else if (bValued && i + 1 == args.size()) {
+            *pstrWhy = arg + " needs a value";
+            return false;
+        } else if (bValued) {
+            if (!ParseOption(pRun, arg, args[++i], pstrWhy))
                 return false;
-        } else if (arg == "--cluster" && bHasValue) {
-            if (!ParseCluster(args[++i], &pRun->cbCluster))
-                return false;
-        } else if (arg == "--setup-exe" && bHasValue) {
-            pRun->strSetupExe = args[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
+            *pstrWhy = arg + ": no such option";
             return false;
         } else {
             names.push_back(arg);
         }
     }
-    if (names.size() != 3)
+    if (names.size() != 3) {
+        *pstrWhy = "three names are needed, TEMPLATE APP-FOLDER OUT-FOLDER; " + std::to_string(names.size()) +
+                   (names.size() == 1 ? " is given" : " are given");
         return false;
+    }
     pRun->strTemplate = names[0];
     pRun->strApp = names[1];
     pRun->strOut = names[2];
@@ -133,23 +204,23 @@ static bool ParseArgs(DISTRUN *pRun, const std::vector<std::string> &args)
 static void LoadTemplate(DISTRUN *pRun)
 {
     std::vector<unsigned char> data;
-    if (!DistOsReadFile(pRun->strTemplate, &data)) {
-        Error(pRun, pRun->strTemplate + ": error: cannot read the template");
+    int nKind = DistOsKind(pRun->strTemplate);
+    if (nKind != 0 || !DistOsReadFile(pRun->strTemplate, &data)) {
+        Error(pRun, pRun->strTemplate + ": error: cannot read the template: " +
+                        (nKind == 1 ? std::string("it is a folder") : DistOsLastError()));
         return;
     }
-    std::string text;
-    unsigned uLine = 0;
-    if (!DistOsTemplateToScript(std::string(data.begin(), data.end()), &text, &uLine)) {
-        Error(pRun, pRun->strTemplate + ":" + std::to_string(uLine) +
-                        ": error: the line is not in the template's encoding (UTF-8; on Windows the "
-                        "system's code page) or holds a character that has no place in code page 936 (GBK)");
+    std::string text, bad;
+    UINT uLine = 0;
+    if (!TemplateToScript(std::string(data.begin(), data.end()), pRun->nEncoding, &text, &uLine, &bad)) {
+        Error(pRun, pRun->strTemplate + ":" + std::to_string(uLine) + ": error: " + bad +
+                        (pRun->nEncoding == DIST_ENC_AUTO ? "" : " (--template-encoding)"));
         return;
     }
     ReadTemplate(text, &pRun->tmpl);
-    for (const std::string &error : pRun->tmpl.errors) {
-        size_t nColon = error.find(": ");
-        Error(pRun, pRun->strTemplate + ":" + error.substr(0, nColon) + ": error: " + error.substr(nColon + 2));
-    }
+    for (const auto &error : pRun->tmpl.errors)
+        Error(pRun, pRun->strTemplate + ":" + std::to_string(error.first) + ": error: " +
+                        DistOsScriptToNative(error.second));
 }
 
 static void PlanError(DISTRUN *pRun, const std::string &rel, const std::string &why)
@@ -157,77 +228,158 @@ static void PlanError(DISTRUN *pRun, const std::string &rel, const std::string &
     pRun->plan.errors.push_back({ rel, why });
 }
 
+/* A name of the application's folder that is left out, or "" when it is
+ * taken: the template itself, the defaults, the patterns of --exclude
+ * (on the name, or with a '/' on the path below the folder). */
+static std::string LeftOutBy(const DISTRUN *pRun, const std::string &rel, const std::string &name)
+{
+    if (!pRun->strFullTemplate.empty() && DistOsFullPath(Join(pRun->strApp, rel)) == pRun->strFullTemplate)
+        return "the template";
+    for (const char *lpszName : aDefaultExcludes)
+        if (SameDistName(name, lpszName))
+            return "by default";
+    std::string slashed = rel;
+    std::replace(slashed.begin(), slashed.end(), chDistSep, '/');
+    for (const std::string &pattern : pRun->excludes)
+        if (NameMatches(pattern, pattern.find('/') == std::string::npos ? name : slashed))
+            return "--exclude " + pattern;
+    return "";
+}
+
+/* Is the full path within the application's folder? */
+static bool WithinApp(const DISTRUN *pRun, const std::string &full)
+{
+    std::string app = pRun->strFullApp + chDistSep;
+    return full == pRun->strFullApp || full.compare(0, app.size(), app) == 0;
+}
+
+/* One entry of a folder: refused, left out, or taken into the plan. */
+static void TakeEntry(DISTRUN *pRun, int iFolder, const DISTENTRY &entry,
+                      std::vector<std::pair<DISTENTRY, std::string>> *pSubfolders)
+{
+    DISTPLAN &plan = pRun->plan;
+    std::string script, path = NativePath(plan, iFolder, entry.strName);
+    std::string why = LeftOutBy(pRun, path, entry.strName);
+    if (!why.empty()) {
+        Say(pRun, "setupdist: left out " + Join(pRun->strApp, path) + " (" + why + ")");
+        return;
+    }
+    if (entry.bLink && !entry.bFile && !entry.bFolder) {
+        PlanError(pRun, path, "a link that leads nowhere (its target is missing, or the links form a loop)");
+        return;
+    }
+    if (!entry.bFile && !entry.bFolder) {
+        PlanError(pRun, path, "neither a file nor a folder");
+        return;
+    }
+    if (!DistOsToScript(entry.strName, &script)) {
+        PlanError(pRun, path, "a character of the name has no place in code page 936 (GBK)");
+        return;
+    }
+    std::string target = entry.bLink ? DistOsFullPath(Join(pRun->strApp, path)) : "";
+    if (entry.bLink && !WithinApp(pRun, target)) {
+        if (entry.bFolder) {
+            PlanError(pRun, path, "a link to " + target + ", outside the application's folder; copy the folder "
+                                  "in, or leave the link out with --exclude");
+            return;
+        }
+        Warn(pRun, Join(pRun->strApp, path) + ": warning: taken from " + target +
+                       " through a link, outside the application's folder");
+    }
+    if (entry.bFolder) {
+        pSubfolders->push_back({ entry, script });
+    } else {
+        DISTFILE file = { iFolder, entry.strName, script, "", "", 0, entry.cbSize, false, 0, entry.llTime };
+        plan.files.push_back(file);
+    }
+}
+
 /* Walks one folder of the application: its files first, sorted, then its
- * subfolders, parents before children. The walk stops one folder past
- * the limit, which also ends a loop of links. */
+ * subfolders, parents before children. A folder that is one of those
+ * being walked is reached through a loop of links: named, not entered. */
 static void WalkFolder(DISTRUN *pRun, int iFolder)
 {
     DISTPLAN &plan = pRun->plan;
     std::string rel = plan.folders[iFolder].strNative;
+    std::string full = DistOsFullPath(Join(pRun->strApp, rel));
+    for (size_t k = 0; k < pRun->walking.size(); k++)
+        if (pRun->walking[k] == full) {
+            PlanError(pRun, rel, "a loop of links: this folder is " + full + ", which contains it");
+            return;
+        }
     std::vector<DISTENTRY> entries;
     if (!DistOsList(Join(pRun->strApp, rel), &entries)) {
-        PlanError(pRun, rel.empty() ? "." : rel, "cannot list the folder");
+        PlanError(pRun, rel, "cannot list the folder: " + DistOsLastError());
         return;
     }
     std::sort(entries.begin(), entries.end(),
               [](const DISTENTRY &a, const DISTENTRY &b) { return a.strName < b.strName; });
-    std::vector<std::pair<std::string, std::string>> subfolders;
-    for (const DISTENTRY &entry : entries) {
-        std::string script, path = NativePath(plan, iFolder, entry.strName);
-        if (!entry.bFile && !entry.bFolder) {
-            PlanError(pRun, path, "neither a file nor a folder");
-        } else if (!DistOsToScript(entry.strName, &script)) {
-            PlanError(pRun, path, "a character of the name has no place in code page 936 (GBK)");
-        } else if (entry.bFolder) {
-            subfolders.push_back({ entry.strName, script });
-        } else {
-            DISTFILE file = { iFolder, entry.strName, script, "", "", 0, entry.cbSize, false, 0 };
-            plan.files.push_back(file);
-        }
-    }
+    std::vector<std::pair<DISTENTRY, std::string>> subfolders;
+    for (const DISTENTRY &entry : entries)
+        TakeEntry(pRun, iFolder, entry, &subfolders);
+    pRun->walking.push_back(full);
     for (const auto &sub : subfolders) {
-        if (plan.folders.size() > DIST_MAXFOLDERS)
-            return;
         const DISTFOLDER &parent = plan.folders[iFolder];
-        DISTFOLDER folder = { NativePath(plan, iFolder, sub.first),
-                              parent.strScript + (parent.strScript.empty() ? "" : "\\") + sub.second, iFolder };
+        DISTFOLDER folder = { NativePath(plan, iFolder, sub.first.strName),
+                              parent.strScript + (parent.strScript.empty() ? "" : "\\") + sub.second,
+                              sub.second, iFolder, false, sub.first.llTime };
         plan.folders.push_back(folder);
         WalkFolder(pRun, (int)plan.folders.size() - 1);
     }
+    pRun->walking.pop_back();
 }
 
-static void WalkApp(DISTRUN *pRun)
+static bool WalkApp(DISTRUN *pRun)
 {
     pRun->plan.chSep = chDistSep;
-    if (DistOsKind(pRun->strApp) != 1) {
-        Error(pRun, pRun->strApp + ": error: no such folder");
-        return;
+    int nKind = DistOsKind(pRun->strApp);
+    if (nKind != 1) {
+        Error(pRun, pRun->strApp + ": error: " +
+                        (nKind == 0 ? "a file, not the application's folder" : "no such folder"));
+        return false;
     }
-    pRun->plan.folders.push_back({ "", "", -1 });
+    pRun->strFullApp = DistOsFullPath(pRun->strApp);
+    pRun->strFullTemplate = DistOsFullPath(pRun->strTemplate);
+    pRun->plan.folders.push_back({ "", "", "", -1, false, DistOsTime(pRun->strApp) });
     WalkFolder(pRun, 0);
     if (pRun->plan.files.empty() && pRun->plan.errors.empty())
         Error(pRun, pRun->strApp + ": error: the folder holds no files");
+    return true;
+}
+
+/* The output folder's full path, links resolved, also when it does not
+ * exist yet; "" when its parent does not exist. */
+static std::string FullOutPath(const DISTRUN *pRun)
+{
+    if (DistOsKind(pRun->strOut) >= 0)
+        return DistOsFullPath(pRun->strOut);
+    size_t nCut = pRun->strOut.find_last_of(std::string("/") + chDistSep);
+    std::string parent = nCut == std::string::npos ? "." : pRun->strOut.substr(0, nCut + 1);
+    std::string fullParent = DistOsFullPath(parent);
+    return fullParent.empty() ? "" : Join(fullParent, pRun->strOut.substr(nCut + 1));
 }
 
 static void CheckOutFolder(DISTRUN *pRun)
 {
     int nKind = DistOsKind(pRun->strOut);
     std::vector<DISTENTRY> entries;
+    std::string checkerPath;
     if (nKind == 0 || (nKind == 1 && (!DistOsList(pRun->strOut, &entries) || !entries.empty()))) {
-        Error(pRun, pRun->strOut + ": error: not an empty folder; a distribution is laid out in a new or "
-                                   "empty folder");
+        Error(pRun, pRun->strOut + ": error: " + (nKind == 0 ? "a file" : "not an empty folder") +
+                        "; a distribution is laid out in a new or empty folder");
         return;
     }
-    size_t nCut = pRun->strOut.find_last_of(std::string("/") + chDistSep);
-    std::string parent = nCut == std::string::npos ? "." : pRun->strOut.substr(0, nCut + 1);
-    std::string fullParent = DistOsFullPath(parent), fullApp = DistOsFullPath(pRun->strApp);
-    if (fullParent.empty()) {
+    std::string fullOut = FullOutPath(pRun);
+    if (fullOut.empty()) {
         Error(pRun, pRun->strOut + ": error: its parent folder does not exist");
         return;
     }
-    std::string app = fullApp + chDistSep, within = fullParent + chDistSep;
-    if (!fullApp.empty() && within.compare(0, app.size(), app) == 0)
-        Error(pRun, pRun->strOut + ": error: lies inside the application's folder");
+    if (!pRun->strFullApp.empty() && WithinApp(pRun, fullOut))
+        Error(pRun, pRun->strOut + ": error: lies inside the application's folder (it is " + fullOut +
+                        "), so the distribution would be packed into the next one");
+    if (!DistOsCheckerPath(fullOut, &checkerPath))
+        Error(pRun, pRun->strOut + ": error: the path has a character outside code page 936 (GBK); the script "
+                                   "checker cannot read a distribution there");
 }
 
 static bool IsProgram(const std::string &path)
@@ -236,15 +388,27 @@ static bool IsProgram(const std::string &path)
     return DistOsReadFile(path, &data) && data.size() > 2 && data[0] == 'M' && data[1] == 'Z';
 }
 
-/* --setup-exe, else the one beside the tool, else the build's. */
+/* --setup-exe, else the one beside the tool, else the installed one,
+ * else the build's. */
 static void FindSetupExe(DISTRUN *pRun)
 {
     if (pRun->strSetupExe.empty()) {
         std::string beside = DistOsToolFolder() + DIST_SETUPEXE;
-        pRun->strSetupExe = DistOsKind(beside) == 0 ? beside : SETUPDIST_BUILD_SETUP_EXE;
+        std::string shared = DistOsToolFolder() + DIST_SHARED_SETUP_EXE;
+        pRun->strSetupExe = DistOsKind(beside) == 0   ? beside
+                            : DistOsKind(shared) == 0 ? shared
+                                                      : SETUPDIST_BUILD_SETUP_EXE;
+        if (pRun->strSetupExe.empty() || DistOsKind(pRun->strSetupExe) != 0) {
+            Error(pRun, "setupdist: error: no SETUP.EXE beside the tool, in " DIST_SHARED_SETUP_EXE
+                        " nor in the build; name one with --setup-exe");
+            return;
+        }
     }
-    if (pRun->strSetupExe.empty() || DistOsKind(pRun->strSetupExe) != 0)
-        Error(pRun, "setupdist: error: no SETUP.EXE beside the tool nor in the build; name one with --setup-exe");
+    int nKind = DistOsKind(pRun->strSetupExe);
+    if (nKind == 1)
+        Error(pRun, pRun->strSetupExe + ": error: a folder; --setup-exe names the SETUP.EXE file itself");
+    else if (nKind < 0)
+        Error(pRun, pRun->strSetupExe + ": error: no such file (--setup-exe)");
     else if (!IsProgram(pRun->strSetupExe))
         Error(pRun, pRun->strSetupExe + ": error: not a Windows program");
 }
@@ -257,8 +421,9 @@ static void ReportPlanErrors(DISTRUN *pRun)
     pRun->plan.errors.clear();
 }
 
-/* The first line that takes the script past its limit, as a name: the
- * file of a [Files] line or the template's line. */
+/* The script's size against its limit, told at the first line that
+ * passes it: the file of a [Files] line, the folder of a wildcard line or
+ * the template's line. */
 static void CheckScriptSize(DISTRUN *pRun, const std::vector<DISTLINE> &lines)
 {
     size_t cb = 0;
@@ -269,10 +434,12 @@ static void CheckScriptSize(DISTRUN *pRun, const std::vector<DISTLINE> &lines)
         std::string where = DIST_SCRIPT;
         if (line.iFile >= 0)
             where = Join(pRun->strApp, FileNativePath(pRun->plan, pRun->plan.files[line.iFile]));
+        else if (line.iFolder >= 0)
+            where = Join(pRun->strApp, pRun->plan.folders[line.iFolder].strNative);
         else if (line.uTemplateLine)
             where = pRun->strTemplate + ":" + std::to_string(line.uTemplateLine);
-        Error(pRun, where + ": error: " DIST_SCRIPT " passes 20479 bytes at this line; the script would be "
-                            "rejected (" + std::to_string(ScriptText(lines).size()) + " bytes)");
+        Error(pRun, where + ": error: " DIST_SCRIPT " would be " + CountText(ScriptText(lines).size()) +
+                        " bytes; a script holds at most 20479 (this line passes the limit)");
         return;
     }
 }
@@ -293,18 +460,27 @@ static bool WriteNew(DISTRUN *pRun, const std::string &rel, const unsigned char 
 {
     std::string path = OutPath(pRun, rel);
     if (!DistOsWriteNewFile(path, pb, cb)) {
-        Error(pRun, path + ": error: cannot write the file");
+        Error(pRun, path + ": error: cannot write the file: " + DistOsLastError());
         return false;
     }
     pRun->made.push_back(path);
     return true;
 }
 
+/* Gives a written file or folder the date of what it comes from. */
+static bool SetTime(DISTRUN *pRun, const std::string &path, long long llTime)
+{
+    if (llTime < 0 || DistOsSetTime(path, llTime))
+        return true;
+    Error(pRun, path + ": error: cannot set the date: " + DistOsLastError());
+    return false;
+}
+
 static bool MakeFolders(DISTRUN *pRun)
 {
     if (DistOsKind(pRun->strOut) != 1) {
         if (!DistOsMakeFolder(pRun->strOut)) {
-            Error(pRun, pRun->strOut + ": error: cannot make the folder");
+            Error(pRun, pRun->strOut + ": error: cannot make the folder: " + DistOsLastError());
             return false;
         }
         pRun->bMadeOut = true;
@@ -312,7 +488,7 @@ static bool MakeFolders(DISTRUN *pRun)
     for (size_t i = 1; i < pRun->plan.folders.size(); i++) {
         std::string path = OutPath(pRun, pRun->plan.folders[i].strNative);
         if (!DistOsMakeFolder(path)) {
-            Error(pRun, path + ": error: cannot make the folder");
+            Error(pRun, path + ": error: cannot make the folder: " + DistOsLastError());
             return false;
         }
         pRun->made.push_back(path);
@@ -349,7 +525,7 @@ static bool StoreFile(DISTRUN *pRun, DISTFILE *pFile)
     std::string rel = FileNativePath(pRun->plan, *pFile);
     std::vector<unsigned char> data, packed;
     if (!DistOsReadFile(Join(pRun->strApp, rel), &data)) {
-        Error(pRun, Join(pRun->strApp, rel) + ": error: cannot read the file");
+        Error(pRun, Join(pRun->strApp, rel) + ": error: cannot read the file: " + DistOsLastError());
         return false;
     }
     pFile->cbSize = data.size();
@@ -370,7 +546,16 @@ static bool StoreFile(DISTRUN *pRun, DISTFILE *pFile)
     }
     const std::vector<unsigned char> &stored = pFile->bPacked ? packed : data;
     pFile->cbStored = stored.size();
-    return pRun->bDryRun || WriteNew(pRun, StoredRel(pRun, *pFile), stored.data(), stored.size());
+    return WriteNew(pRun, StoredRel(pRun, *pFile), stored.data(), stored.size()) &&
+           SetTime(pRun, OutPath(pRun, StoredRel(pRun, *pFile)), pFile->llTime);
+}
+
+static bool Interrupted(DISTRUN *pRun)
+{
+    if (!DistOsInterrupted())
+        return false;
+    Error(pRun, "setupdist: error: interrupted");
+    return true;
 }
 
 static bool StoreFiles(DISTRUN *pRun)
@@ -380,7 +565,7 @@ static bool StoreFiles(DISTRUN *pRun)
         cbAll += file.cbSize;
     for (size_t i = 0; i < pRun->plan.files.size(); i++) {
         Progress(pRun, i, cbDone, cbAll);
-        if (!StoreFile(pRun, &pRun->plan.files[i]))
+        if (Interrupted(pRun) || !StoreFile(pRun, &pRun->plan.files[i]))
             return false;
         cbDone += pRun->plan.files[i].cbSize;
     }
@@ -392,10 +577,11 @@ static bool CopySetupExe(DISTRUN *pRun)
 {
     std::vector<unsigned char> data;
     if (!DistOsReadFile(pRun->strSetupExe, &data)) {
-        Error(pRun, pRun->strSetupExe + ": error: cannot read");
+        Error(pRun, pRun->strSetupExe + ": error: cannot read the file: " + DistOsLastError());
         return false;
     }
-    return WriteNew(pRun, DIST_SETUPEXE, data.data(), data.size());
+    return WriteNew(pRun, DIST_SETUPEXE, data.data(), data.size()) &&
+           SetTime(pRun, OutPath(pRun, DIST_SETUPEXE), DistOsTime(pRun->strSetupExe));
 }
 
 /* A finding of the checker, told at the template's line it comes from
@@ -431,13 +617,35 @@ static std::vector<FINDING> CheckWrittenScript(const DISTRUN *pRun, UINT *puResu
     return findings;
 }
 
+/* The script's date: the newest of what it is made from, so that a run
+ * on the same inputs gives the same folder. */
+static long long ScriptTime(const DISTRUN *pRun)
+{
+    long long llTime = DistOsTime(pRun->strTemplate);
+    for (const DISTFOLDER &folder : pRun->plan.folders)
+        llTime = std::max(llTime, folder.llTime);
+    for (const DISTFILE &file : pRun->plan.files)
+        llTime = std::max(llTime, file.llTime);
+    return llTime;
+}
+
+/* The folders' dates, last: writing into a folder changes its date. */
+static bool SetFolderTimes(DISTRUN *pRun)
+{
+    for (size_t i = pRun->plan.folders.size(); i-- > 1;)
+        if (!SetTime(pRun, OutPath(pRun, pRun->plan.folders[i].strNative), pRun->plan.folders[i].llTime))
+            return false;
+    return !pRun->bMadeOut || SetTime(pRun, pRun->strOut, pRun->plan.folders[0].llTime);
+}
+
 /* Writes the script under its temporary name, checks the distribution
  * with the checker's code and names the script SETUP.INF only when the
  * checker finds no error. */
 static bool FinishScript(DISTRUN *pRun, const std::vector<DISTLINE> &lines)
 {
     std::string text = ScriptText(lines);
-    if (!WriteNew(pRun, DIST_NEWSCRIPT, (const unsigned char *)text.data(), text.size()))
+    if (!WriteNew(pRun, DIST_NEWSCRIPT, (const unsigned char *)text.data(), text.size()) ||
+        !SetTime(pRun, OutPath(pRun, DIST_NEWSCRIPT), ScriptTime(pRun)))
         return false;
     UINT uResult = 0;
     std::vector<FINDING> findings = CheckWrittenScript(pRun, &uResult);
@@ -449,7 +657,7 @@ static bool FinishScript(DISTRUN *pRun, const std::vector<DISTLINE> &lines)
     }
     std::string from = OutPath(pRun, DIST_NEWSCRIPT), to = OutPath(pRun, DIST_SCRIPT);
     if (!DistOsRename(from, to)) {
-        Error(pRun, to + ": error: cannot name the script");
+        Error(pRun, to + ": error: cannot name the script: " + DistOsLastError());
         return false;
     }
     pRun->made.back() = to;
@@ -464,7 +672,8 @@ static void PrintPlan(DISTRUN *pRun)
         char sz[64];
         snprintf(sz, sizeof(sz), "%12llu -> %12llu  ", file.cbSize, file.cbStored);
         Say(pRun, "  " + std::string(sz) + (file.bPacked ? "compressed  " : "stored      ") +
-                      StoredRel(pRun, file) + (file.bPacked ? " (" + file.strNative + ")" : ""));
+                      StoredRel(pRun, file) +
+                      (file.bPacked && file.strPackedNative != file.strNative ? " (" + file.strNative + ")" : ""));
     }
 }
 
@@ -484,44 +693,44 @@ static void PrintSummary(DISTRUN *pRun, size_t cbScript)
                   " on the distribution; SpaceNeeded=" + std::to_string(pRun->uSpaceK) + " (" +
                   std::to_string(pRun->cbCluster) + "-byte clusters); " DIST_SCRIPT " " +
                   std::to_string(cbScript) + " bytes");
-    Say(pRun, pRun->bDryRun ? "setupdist: dry run, nothing written"
+    Say(pRun, pRun->bDryRun ? "setupdist: dry run: every step done and checked, nothing kept"
                             : "setupdist: " + pRun->strOut + " is ready (" DIST_SETUPEXE " from " +
                                   pRun->strSetupExe + ")");
 }
 
 /* Everything that can be known without writing: the template, the tree,
- * the output folder, SETUP.EXE, the limits. */
+ * the output folder, SETUP.EXE, every limit. All are told in one run. */
 static bool Plan(DISTRUN *pRun)
 {
     LoadTemplate(pRun);
-    WalkApp(pRun);
-    if (!pRun->bDryRun)
-        CheckOutFolder(pRun);
+    bool bTree = WalkApp(pRun);
+    CheckOutFolder(pRun);
     FindSetupExe(pRun);
+    if (!bTree)
+        return false;
     CheckLayout(&pRun->plan, pRun->tmpl.bHasDefDir ? pRun->tmpl.strDefDir.c_str() : NULL);
     pRun->uSpaceK = std::max<unsigned long long>(SpaceNeededK(&pRun->plan, pRun->cbCluster),
                                                  pRun->tmpl.uSpaceNeeded);
     ReportPlanErrors(pRun);
-    if (pRun->nErrors == 0)
-        CheckScriptSize(pRun, MakeScript(pRun->tmpl, pRun->plan, pRun->uSpaceK, false));
+    CheckScriptSize(pRun, MakeScript(pRun->tmpl, pRun->plan, pRun->uSpaceK, false));
     return pRun->nErrors == 0;
 }
 
+/* Writes the distribution. A dry run writes it the same way, checks it
+ * and then removes it. */
 static bool Build(DISTRUN *pRun)
 {
     pRun->ulStart = pRun->ulLastProgress = DistOsMilliseconds();
-    if (!pRun->bDryRun && !MakeFolders(pRun))
-        return false;
-    if (!StoreFiles(pRun))
+    if (!MakeFolders(pRun) || !StoreFiles(pRun))
         return false;
     std::vector<DISTLINE> lines = MakeScript(pRun->tmpl, pRun->plan, pRun->uSpaceK, true);
     CheckScriptSize(pRun, lines);
-    if (pRun->nErrors)
+    if (pRun->nErrors || Interrupted(pRun) || !CopySetupExe(pRun) || !FinishScript(pRun, lines) ||
+        !SetFolderTimes(pRun) || Interrupted(pRun))
         return false;
     if (pRun->bDryRun) {
         PrintPlan(pRun);
-    } else if (!CopySetupExe(pRun) || !FinishScript(pRun, lines)) {
-        return false;
+        Unmake(pRun);
     }
     PrintSummary(pRun, ScriptText(lines).size());
     return true;
@@ -531,14 +740,18 @@ int RunSetupDist(const std::vector<std::string> &args, DISTPRINT pfnPrint, void 
 {
     std::unique_ptr<DISTRUN> pRun(new DISTRUN());
     pRun->nCompress = COMPRESS_AUTO;
+    pRun->nEncoding = DIST_ENC_AUTO;
     pRun->cbCluster = 4096;
     pRun->pfnPrint = pfnPrint;
     pRun->pContext = pContext;
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        Say(pRun.get(), szUsage);
+    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+        std::find(args.begin(), args.end(), "-h") != args.end()) {
+        Say(pRun.get(), std::string(szUsage) + "\n" + szHelp);
         return DIST_EXIT_OK;
     }
-    if (!ParseArgs(pRun.get(), args)) {
+    std::string why;
+    if (!ParseArgs(pRun.get(), args, &why)) {
+        pfnPrint(pContext, true, "setupdist: error: " + why);
         pfnPrint(pContext, true, szUsage);
         return DIST_EXIT_USAGE;
     }
@@ -547,7 +760,6 @@ int RunSetupDist(const std::vector<std::string> &args, DISTPRINT pfnPrint, void 
     Unmake(pRun.get());
     DistOsProgress("");
     pfnPrint(pContext, true, "setupdist: " + std::to_string(pRun->nErrors) +
-                                 (pRun->nErrors == 1 ? " error" : " errors") +
-                                 (pRun->bDryRun ? "" : "; no distribution made"));
+                                 (pRun->nErrors == 1 ? " error" : " errors") + "; no distribution made");
     return DIST_EXIT_FAILED;
 }

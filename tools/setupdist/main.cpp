@@ -11,5 +11,6 @@ static void Print(void *, bool bError, const std::string &text)
 
 int main(int argc, char **argv)
 {
+    DistOsWatchInterrupts();
     return RunSetupDist(DistOsArgs(argc, argv), Print, NULL);
 }

@@ -16,6 +16,10 @@ void ConsoleInit(void);
 /* A text in code page 936 (a finding's text) as the console shows it. */
 std::string ConsoleText(const std::string &strAnsi);
 
+/* A text in code page 936 as UTF-8, for JSON: a byte that begins no
+ * character of code page 936 becomes U+FFFD. */
+std::string ConsoleUnicode(const std::string &strAnsi);
+
 /* A path given on the command line, in code page 936 for the reader. */
 std::string ConsolePath(const char *lpszArg);
 

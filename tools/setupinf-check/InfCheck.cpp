@@ -119,23 +119,23 @@ static std::string CheckText(const SCRIPTLINE &line, const std::string &expr, BO
         const char *lpszExpr;
         const char *lpszText;
     } aTexts[] = {
-        { "strlen(lpszValue)<sizeof(szAppName)", "AppName longer than 127 characters is cut" },
-        { "strlen(lpszValue)<sizeof(szDefDir)", "DefDir longer than 127 characters is cut" },
+        { "strlen(lpszValue)<sizeof(szAppName)", "AppName longer than 127 bytes is cut" },
+        { "strlen(lpszValue)<sizeof(szDefDir)", "DefDir longer than 127 bytes is cut" },
         { "strlen(lpszValue)<sizeof(szPMGroupFirst)",
-          "DefPMGroup: text before the comma longer than 127 characters is cut" },
+          "DefPMGroup: text before the comma longer than 127 bytes is cut" },
         { "strlen(lpszName)<sizeof(szPMGroupName)",
-          "DefPMGroup: group name longer than 127 characters is cut" },
-        { "strlen(p+1)<sizeof(szDir)", "folder longer than 127 characters; the files that use it fail to copy" },
+          "DefPMGroup: group name longer than 127 bytes is cut" },
+        { "strlen(p+1)<sizeof(szDir)", "folder longer than 127 bytes; the files that use it fail to copy" },
         { "strchr(lpszLine,'=')!=NULL", "directory line without '=' ({id}={folder}); it is left out" },
         { "strlen(lpszLine)<sizeof(szDisplayName)",
-          "display name longer than 127 characters; it is shown cut" },
+          "display name longer than 127 bytes; it is shown cut" },
         { "c!=NULL&&(q==NULL||c<q)",
           "missing ':' between a directory id and its file name ({display},{id}:{name},{id}:{name},)" },
         { "q!=NULL", "missing ',' after a file name ({display},{id}:{name},{id}:{name},)" },
-        { "strlen(t)<cchName", "file name longer than 127 characters; the file fails to copy" },
+        { "strlen(t)<cchName", "file name longer than 127 bytes; the file fails to copy" },
         { "strlen(lpszLine)<sizeof(szItemSpec)",
-          "item specification longer than 127 characters; the item is not made and setup reports a group error" },
-        { "strlen(p+1)<sizeof(szDescription)", "item description longer than 127 characters is cut" },
+          "item specification longer than 127 bytes; the item is not made and setup reports a group error" },
+        { "strlen(p+1)<sizeof(szDescription)", "item description longer than 127 bytes is cut" },
         { "uNumSrcDirs<MAXDIR", "source directory table full: at most 99 source directories" },
         { "uNumDstDirs<MAXDIR", "destination directory table full: at most 99 destination directories" },
         { "uNumFiles<MAXFILE", "file table full (1000 files); files beyond it are left out" },
@@ -144,22 +144,22 @@ static std::string CheckText(const SCRIPTLINE &line, const std::string &expr, BO
         { "pFile!=NULL", "out of memory; the file is left out" },
         { "pItem!=NULL", "out of memory; the item is left out" },
         { "strlen(lpszLine+1)<sizeof(szSrcId)",
-          "source id text longer than 11 characters; the line fails to copy" },
+          "source id text longer than 11 bytes; the line fails to copy" },
         { "strlen(lpszDstId)<sizeof(szDstId)",
-          "destination id text longer than 11 characters; the line fails to copy" },
+          "destination id text longer than 11 bytes; the line fails to copy" },
         { "OsGetProgramFolder(szProgramDir)",
           "the distribution folder's path is too long to list; the line fails to copy" },
         { "cch>0&&cch<(int)sizeof(szPattern)",
-          "folder path of this wildcard line is longer than 255 characters; the line fails to copy" },
+          "folder path of this wildcard line is longer than 255 bytes; the line fails to copy" },
         { "strchr(lpszName,',')==NULL",
           "a file in this wildcard's folder has a comma in its name; it fails to copy" },
         { "strlen(lpszName)<MAXTEXT",
-          "a file in this wildcard's folder has a name longer than 127 characters; it fails to copy" },
+          "a file in this wildcard's folder has a name longer than 127 bytes; it fails to copy" },
         { "cch>0&&cch<(int)sizeof(szLine)",
-          "a file in this wildcard's folder makes a line longer than 255 characters; it fails to copy" },
+          "a file in this wildcard's folder makes a line longer than 255 bytes; it fails to copy" },
     };
     if (expr == szLineCutCheck) {
-        std::string text = "line longer than 255 characters; ";
+        std::string text = "line longer than 255 bytes; ";
         if (bLeftOut)
             return text + (line.nSection == SECT_FILES ? "the file fails to copy"
                                                        : "the files that use the directory fail to copy");
@@ -238,14 +238,32 @@ static BOOL LeftOut(const CHECKSTATE *pState, const SCRIPTLINE &line)
     return !(line.nSection == SECT_SRCDIRS ? view.SrcDir(i) : view.DstDir(i))->IsWhole();
 }
 
+/* The count behind a length check, as the script has it: the value of
+ * an [App] key, else the whole line. */
+static std::string LengthCount(const CHECKSTATE *pState, const SCRIPTLINE &line)
+{
+    if (line.uLine == 0 || line.uLine > pState->rawLines.size())
+        return "";
+    std::string raw = pState->rawLines[line.uLine - 1];
+    size_t eq = raw.find('=');
+    if (line.nSection == SECT_APP && eq != std::string::npos) {
+        std::vector<char> buf(raw.begin() + eq + 1, raw.end());
+        buf.push_back('\0');
+        return " (the value is " + std::to_string(strlen(TrimBlanks(buf.data()))) + " bytes)";
+    }
+    return " (the line is " + std::to_string(raw.size()) + " bytes)";
+}
+
 static void ReportReaderChecks(CHECKSTATE *pState)
 {
     for (const SCRIPTLINE &line : pState->lines) {
         for (const std::string &expr : line.checks) {
+            std::string text = CheckText(line, expr, LeftOut(pState, line));
             if (expr == "ii!=uNumSrcDirs")
-                Add(pState, line.uLine, SEV_ERROR, UndefinedSourceText(pState, line));
-            else
-                Add(pState, line.uLine, SEV_ERROR, CheckText(line, expr, LeftOut(pState, line)));
+                text = UndefinedSourceText(pState, line);
+            else if (text.find(" longer than ") != std::string::npos && text.find("wildcard") == std::string::npos)
+                text += LengthCount(pState, line);
+            Add(pState, line.uLine, SEV_ERROR, text);
         }
         if (line.uLostChecks)
             Add(pState, line.uLine, SEV_ERROR,
@@ -270,6 +288,22 @@ static std::vector<UINT> LineOfOffsets(const std::vector<char> &text)
     }
     lineOf[text.size()] = uLine;
     return lineOf;
+}
+
+/* The script's lines as written, without their line ends. */
+static std::vector<std::string> RawLines(const std::vector<char> &text)
+{
+    std::vector<std::string> lines(1);
+    for (size_t i = 0; i < text.size() && text[i]; i++) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                i++;
+            lines.push_back("");
+        } else {
+            lines.back() += text[i];
+        }
+    }
+    return lines;
 }
 
 static void ReportRejection(CHECKSTATE *pState, const std::vector<char> &text,
@@ -312,6 +346,48 @@ static void ReportRejection(CHECKSTATE *pState, const std::vector<char> &text,
     Add(pState, uLine, SEV_ERROR, "the script ends without an [End] line; it is rejected");
 }
 
+/* Bytes of the UTF-8 character at text[i], 0 when none begins there. */
+static size_t Utf8Bytes(const std::vector<char> &text, size_t i)
+{
+    unsigned char b = (unsigned char)text[i];
+    size_t cb = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    if (cb == 0 || i + cb > text.size())
+        return 0;
+    for (size_t k = 1; k < cb; k++)
+        if (((unsigned char)text[i + k] & 0xC0) != 0x80)
+            return 0;
+    return cb;
+}
+
+/* A script saved in the wrong form: with a byte-order mark, as UTF-16,
+ * as UTF-8 with Chinese text (shown garbled), or with lone CRs for line
+ * ends. "" when it is none of these. */
+static std::string EncodingMistake(const std::vector<char> &text)
+{
+    static const char szSave[] = "; save it as GBK (ANSI) with CR LF line ends";
+    std::string start(text.begin(), text.begin() + std::min<size_t>(text.size(), 3));
+    if (start == "\xEF\xBB\xBF")
+        return std::string("the script begins with a UTF-8 byte-order mark, which SETUP.EXE reads as text") + szSave;
+    if (start.compare(0, 2, "\xFF\xFE") == 0 || start.compare(0, 2, "\xFE\xFF") == 0 ||
+        (text.size() > 1 && (text[0] == 0 || text[1] == 0)))
+        return std::string("the script is UTF-16; SETUP.EXE reads single bytes") + szSave;
+    BOOL bCr = FALSE, bLf = FALSE, bMultibyte = FALSE, bUtf8 = TRUE;
+    for (size_t i = 0, cb = 1; i < text.size() && text[i]; i += cb) {
+        bCr = bCr || text[i] == '\r';
+        bLf = bLf || text[i] == '\n';
+        cb = bUtf8 ? Utf8Bytes(text, i) : 1;
+        bUtf8 = bUtf8 && cb > 0;
+        bMultibyte = bMultibyte || cb > 2;
+        cb = cb ? cb : 1;
+    }
+    if (bCr && !bLf)
+        return std::string("every line ends in a lone CR; the reader needs CR LF") + szSave;
+    if (bUtf8 && bMultibyte)
+        return std::string("the script is UTF-8; SETUP.EXE reads GBK, so every Chinese text would show garbled") +
+               szSave;
+    return "";
+}
+
 /* A CR without its LF ends a line for the reader, which then skips the
  * character after it unseen. */
 static void ReportLoneCrs(CHECKSTATE *pState, const std::vector<char> &text,
@@ -346,6 +422,24 @@ static BOOL IsKnownKey(const std::string &key)
         if (key == lpszKey)
             return TRUE;
     return FALSE;
+}
+
+/* SpaceNeeded is read digit by digit into 16 bits: anything but a number
+ * of K up to 65535 reads as another one. */
+static void CheckSpaceValue(CHECKSTATE *pState, UINT uLine, const std::string &value)
+{
+    std::string read = std::to_string(StrToWord(value.c_str()));
+    size_t nDigits = value.find_first_not_of("0123456789");
+    if (nDigits == std::string::npos)
+        nDigits = value.size();
+    if (value[0] == ' ' || value[0] == '\t')
+        Add(pState, uLine, SEV_WARNING, "SpaceNeeded begins with a blank, so the reader reads it as 0");
+    else if (nDigits < value.size())
+        Add(pState, uLine, SEV_WARNING, "SpaceNeeded " + Quote(value) + " has a unit or other text after its "
+                                        "digits; it is a number of K, and the reader reads " + read);
+    else if (nDigits > 5 || atol(value.c_str()) > 65535)
+        Add(pState, uLine, SEV_WARNING, "SpaceNeeded " + value + " is over 65535, the most it can say; the reader "
+                                        "reads " + read);
 }
 
 static void CheckKeyLine(CHECKSTATE *pState, const SCRIPTLINE &line)
@@ -384,6 +478,8 @@ static void CheckKeyLine(CHECKSTATE *pState, const SCRIPTLINE &line)
         Add(pState, line.uLine, SEV_WARNING,
             "DefPMGroup without a comma: the whole value becomes the group name "
             "(write DefPMGroup={first},{group name})");
+    if (key == "SpaceNeeded")
+        CheckSpaceValue(pState, line.uLine, value);
 }
 
 UINT KeyLine(const CHECKSTATE *pState, const char *lpszKey)
@@ -398,6 +494,31 @@ UINT AppAnchor(const CHECKSTATE *pState)
     return pState->uAppLine ? pState->uAppLine : pState->uEndLine;
 }
 
+/* Program Manager reads commas and parentheses in a command's texts as
+ * its own separators; the program sends the texts as they are. */
+static void CheckGroupTexts(CHECKSTATE *pState)
+{
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
+    static const char szSeparators[] = ",()";
+    UINT uGroupLine = KeyLine(pState, "DefPMGroup");
+    if (!uGroupLine)
+        Add(pState, AppAnchor(pState), SEV_WARNING,
+            "no DefPMGroup in [App]: the Program Manager group gets no name (write DefPMGroup=,{group name})");
+    else if (strpbrk(view.PMGroupName(), szSeparators))
+        Add(pState, uGroupLine, SEV_WARNING,
+            "the group name " + Quote(view.PMGroupName()) + " has a comma or a parenthesis, which Program "
+            "Manager reads as the end of the name");
+    for (UINT i = 0; i < inf.GetNumPMItems(); i++) {
+        char szDescription[MAXTEXT], szSpec[MAXTEXT];
+        view.PMItem(i)->GetItem(szDescription, szSpec);
+        if (strpbrk(szDescription, szSeparators))
+            Add(pState, pState->itemLine[i], SEV_WARNING,
+                "the description " + Quote(szDescription) + " has a comma or a parenthesis, which Program "
+                "Manager reads as the end of the item's title");
+    }
+}
+
 static void CheckAppSettings(CHECKSTATE *pState)
 {
     const CSetupInf &inf = *pState->pInf;
@@ -408,8 +529,14 @@ static void CheckAppSettings(CHECKSTATE *pState)
             uLine ? "AppName is empty: windows and messages get no title"
                   : "no AppName in [App]: windows and messages get no title");
     }
-    if (!inf.GetInstallToHD())
+    CheckGroupTexts(pState);
+    if (!inf.GetInstallToHD()) {
+        if (inf.GetNumFiles() > 0)
+            Add(pState, pState->fileLine[0], SEV_ERROR,
+                "InstallToHD is not Yes, so none of the " + std::to_string(inf.GetNumFiles()) +
+                    " files of [Files] is copied (write InstallToHD=Yes in [App])");
         return;
+    }
     LPCSTR lpszDefDir = view.DefDir();
     if (!isalpha((unsigned char)lpszDefDir[0]) || lpszDefDir[1] != ':') {
         UINT uLine = KeyLine(pState, "DefDir");
@@ -486,9 +613,37 @@ static void CheckWildcardDestinations(CHECKSTATE *pState)
 
 /* ---- the whole check ---------------------------------------------------- */
 
+/* A directory id given again: every lookup finds the first. */
+static void CheckDirIds(CHECKSTATE *pState, BOOL bSource)
+{
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
+    UINT n = bSource ? view.NumSrcDirs() : inf.GetNumDstDirs();
+    const std::vector<UINT> &lines = bSource ? pState->srcLine : pState->dstLine;
+    std::map<UINT, UINT> first;
+    for (UINT i = 0; i < n && i < MAXDIR; i++) {
+        const DIRENTRY *pDir = bSource ? view.SrcDir(i) : view.DstDir(i);
+        if (!pDir)
+            continue;
+        std::map<UINT, UINT>::iterator it = first.find(pDir->GetId());
+        if (it == first.end())
+            first[pDir->GetId()] = lines[i];
+        else
+            Add(pState, lines[i], SEV_WARNING,
+                std::string(bSource ? "source" : "destination") + " directory " + std::to_string(pDir->GetId()) +
+                    " is given again (first at line " + std::to_string(it->second) +
+                    "); every file finds the first, and this line is never used");
+    }
+}
+
 static void CheckLines(CHECKSTATE *pState)
 {
+    BOOL bHeaderSeen = FALSE;
     for (const SCRIPTLINE &line : pState->lines) {
+        bHeaderSeen = bHeaderSeen || line.strText[0] == '[';
+        if (!bHeaderSeen && !line.strText.empty() && line.strText[0] != ';')
+            Add(pState, line.uLine, SEV_WARNING,
+                "text before the first section header is ignored (keys belong under [App])");
         if (line.strText == "[App]" && !pState->uAppLine)
             pState->uAppLine = line.uLine;
         if (line.strText == "[End]")
@@ -534,7 +689,7 @@ std::string ScriptFolder(LPCSTR lpszPath)
     std::string path(lpszPath);
     size_t cut = std::string::npos;
     for (size_t i = 0; i < path.size(); i++) {
-        if (OsIsLeadByte(path[i]) && i + 1 < path.size())
+        if (TextCharBytes(path.c_str() + i) == 2)
             i++;
         else if (path[i] == '/' || path[i] == '\\')
             cut = i;
@@ -570,6 +725,12 @@ std::vector<FINDING> CheckScript(CSetupInf &inf, LPCSTR lpszPath, UINT *puResult
     text.resize(cbRead);
     std::vector<UINT> lineOf = LineOfOffsets(text);
 
+    std::string mistake = EncodingMistake(text);
+    if (!mistake.empty()) {
+        Add(&state, 1, SEV_ERROR, mistake);
+        return state.findings;
+    }
+    state.rawLines = RawLines(text);
     MapRecords(&state);
     ReportReaderChecks(&state);
     CheckLines(&state);
@@ -578,6 +739,8 @@ std::vector<FINDING> CheckScript(CSetupInf &inf, LPCSTR lpszPath, UINT *puResult
         ReportRejection(&state, text, lineOf);
     } else {
         CheckAppSettings(&state);
+        CheckDirIds(&state, TRUE);
+        CheckDirIds(&state, FALSE);
         CheckDstDirOrder(&state);
         CheckWildcardDestinations(&state);
         CheckOnDisk(&state);

@@ -34,6 +34,15 @@ std::string FormatFinding(LPCSTR lpszName, const FINDING &finding);
 /* "NAME: 2 errors, 1 warning". */
 std::string FormatSummary(LPCSTR lpszName, const std::vector<FINDING> &findings);
 
+/* The bytes a file of cb bytes takes once installed: whole clusters of
+ * cbCluster bytes. The builder's SpaceNeeded and the checker's agree. */
+inline unsigned long long InstalledBytes(unsigned long long cb, unsigned long cbCluster)
+{
+    return (cb + cbCluster - 1) / cbCluster * cbCluster;
+}
+
+#define CHECK_CLUSTER 4096      /* the cluster the checker assumes */
+
 /* 0 no findings, 1 warnings only, 2 errors. */
 int CheckExitCode(const std::vector<FINDING> &findings);
 

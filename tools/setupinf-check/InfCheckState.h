@@ -40,6 +40,7 @@ typedef struct tagCHECKSTATE {
     std::vector<UINT> srcLine, dstLine, fileLine, itemLine;
     std::vector<BOOL> fileWild;
     std::map<std::string, UINT> keyLines;   /* last line of each known key */
+    std::vector<std::string> rawLines;      /* the script's lines as written, from line 1 */
     UINT uAppLine, uEndLine;
 } CHECKSTATE;
 

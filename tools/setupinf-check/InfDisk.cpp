@@ -7,6 +7,8 @@
 #include <ctype.h>
 #include <stdio.h>
 #include <string.h>
+#include <algorithm>
+#include <map>
 #include "InfCheckState.h"
 #include "SetupinfOs.h"
 #include "SetupinfView.h"
@@ -18,7 +20,7 @@ BOOL SameName(const std::string &a, const std::string &b)
     if (a.size() != b.size())
         return FALSE;
     for (size_t i = 0; i < a.size(); i++) {
-        if (OsIsLeadByte(a[i]) && i + 1 < a.size()) {
+        if (TextCharBytes(a.c_str() + i) == 2) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1])
                 return FALSE;
             i++;
@@ -36,7 +38,7 @@ std::vector<std::string> PathParts(const std::string &path)
     std::vector<std::string> parts;
     std::string part;
     for (size_t i = 0; i < path.size(); i++) {
-        if (OsIsLeadByte(path[i]) && i + 1 < path.size()) {
+        if (TextCharBytes(path.c_str() + i) == 2) {
             part += path.substr(i, 2);
             i++;
         } else if (path[i] == '\\' || path[i] == '/') {
@@ -92,14 +94,14 @@ static const DIRLIST &ListFolder(CHECKSTATE *pState, const std::string &folder)
  * *pstrFound is the path to open and *pcbSize, when given, the file's
  * size. */
 static BOOL FindOnDisk(CHECKSTATE *pState, const std::string &relPath, std::string *pstrFound,
-                       unsigned long long *pcbSize = NULL)
+                       unsigned long long *pcbSize = NULL, BOOL bFolder = FALSE)
 {
     std::vector<std::string> parts = PathParts(relPath);
     if (parts.empty())
         return FALSE;
     std::string folder = pState->strBase;
     for (size_t i = 0; i < parts.size(); i++) {
-        BOOL bWantDir = i + 1 < parts.size();
+        BOOL bWantDir = i + 1 < parts.size() || bFolder;
         const DIRLIST &list = ListFolder(pState, folder);
         size_t j;
         for (j = 0; j < list.names.size(); j++)
@@ -115,20 +117,52 @@ static BOOL FindOnDisk(CHECKSTATE *pState, const std::string &relPath, std::stri
     return TRUE;
 }
 
-/* The size a file of cbFile bytes has once copied: the expanded size of a
- * compressed (SZDD) file, the file's own size otherwise. */
-static BOOL ExpandedSize(const std::string &path, unsigned long long cbFile, unsigned long long *pcb)
+static const unsigned char abSzdd[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };
+
+/* The length the items of a compressed (SZDD) file expand to: a flag
+ * byte, then eight items, each a literal byte (bit set) or a match of two
+ * bytes whose low four bits of the second are the length less 3. */
+static unsigned long long ItemsLength(const std::vector<char> &data)
 {
-    static const unsigned char abMagic[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };
+    unsigned long long cb = 0;
+    size_t i = 14;
+    while (i < data.size()) {
+        unsigned char bFlags = (unsigned char)data[i++];
+        for (int k = 0; k < 8 && i < data.size(); k++) {
+            if (bFlags & (1 << k)) {
+                cb++;
+                i++;
+            } else if (i + 1 < data.size()) {
+                cb += ((unsigned char)data[i + 1] & 0x0F) + 3;
+                i += 2;
+            } else {
+                return cb;              /* cut inside a match */
+            }
+        }
+    }
+    return cb;
+}
+
+/* The size a file of cbFile bytes has once copied: the expanded size of a
+ * compressed (SZDD) file as its header gives it, the file's own size
+ * otherwise. A compressed file is expanded too: *pcbItems gets what its
+ * items give, which is less than the header says when it is cut. */
+static BOOL ExpandedSize(const std::string &path, unsigned long long cbFile, unsigned long long *pcb,
+                         unsigned long long *pcbItems)
+{
     unsigned char abHeader[14];
-    UINT cbHeader = 0;
-    if (!OsReadFile(path.c_str(), (LPSTR)abHeader, sizeof(abHeader), &cbHeader))
+    UINT cbRead = 0;
+    if (!OsReadFile(path.c_str(), (LPSTR)abHeader, sizeof(abHeader), &cbRead))
         return FALSE;
-    if (cbHeader == sizeof(abHeader) && memcmp(abHeader, abMagic, sizeof(abMagic)) == 0)
-        *pcb = abHeader[10] | (abHeader[11] << 8) | (abHeader[12] << 16) |
-               ((unsigned long long)abHeader[13] << 24);
-    else
-        *pcb = cbFile;
+    *pcb = *pcbItems = cbFile;
+    if (cbRead < sizeof(abHeader) || memcmp(abHeader, abSzdd, sizeof(abSzdd)) != 0)
+        return TRUE;
+    *pcb = abHeader[10] | (abHeader[11] << 8) | (abHeader[12] << 16) | ((unsigned long long)abHeader[13] << 24);
+    std::vector<char> data((size_t)std::min<unsigned long long>(cbFile, 0x7FFFFFFF));
+    if (!OsReadFile(path.c_str(), data.data(), (UINT)data.size(), &cbRead))
+        return FALSE;
+    data.resize(cbRead);
+    *pcbItems = ItemsLength(data);
     return TRUE;
 }
 
@@ -137,12 +171,52 @@ static std::string SourcePath(const DIRENTRY *pDir, LPCSTR lpszName)
     return DirText(pDir) + "\\" + lpszName;
 }
 
-/* Ids without a directory, source files missing from the distribution and
- * the space the files take once copied. */
+/* A name as Windows compares it, for a lookup: ASCII letters in capitals,
+ * double-byte characters as they are. */
+static std::string NameKey(const std::string &name)
+{
+    std::string key = name;
+    for (size_t i = 0; i < key.size(); i++) {
+        if (TextCharBytes(key.c_str() + i) == 2)
+            i++;
+        else
+            key[i] = (char)toupper((unsigned char)key[i]);
+    }
+    return key;
+}
+
+/* A destination file written twice: the later copy replaces the first. */
+static void CheckDestinations(CHECKSTATE *pState)
+{
+    const CSetupInf &inf = *pState->pInf;
+    CSetupInfView view(inf);
+    std::map<std::string, UINT> first;
+    for (UINT i = 0; i < inf.GetNumFiles(); i++) {
+        const FILEENTRY *pFile = view.File(i);
+        const DIRENTRY *pDstDir = inf.FindDstDir(pFile->GetDstDirId());
+        char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
+        pFile->GetNames(szDisplay, szSrc, szDst);
+        if (!pDstDir || szDst[0] == '\0')
+            continue;
+        std::string path = NormalPath(SourcePath(pDstDir, szDst));
+        std::map<std::string, UINT>::iterator it = first.find(NameKey(path));
+        if (it == first.end())
+            first[NameKey(path)] = pState->fileLine[i];
+        else
+            Add(pState, pState->fileLine[i], SEV_WARNING,
+                "destination file " + Quote(path) + " is written again (first at line " +
+                    std::to_string(it->second) + "); this copy replaces the earlier one");
+    }
+}
+
+/* Ids without a directory, source files missing from the distribution,
+ * compressed files that are cut, and the space the files take once
+ * copied, in whole clusters. */
 static void CheckFiles(CHECKSTATE *pState, unsigned long long *pcbTotal)
 {
     const CSetupInf &inf = *pState->pInf;
     CSetupInfView view(inf);
+    std::map<std::string, BOOL> expanded;
     *pcbTotal = 0;
     for (UINT i = 0; i < inf.GetNumFiles(); i++) {
         const FILEENTRY *pFile = view.File(i);
@@ -166,15 +240,23 @@ static void CheckFiles(CHECKSTATE *pState, unsigned long long *pcbTotal)
             continue;
         std::string found;
         unsigned long long cbFile = 0;
+        std::string source = Quote(NormalPath(SourcePath(pSrcDir, szSrc)));
         if (!FindOnDisk(pState, SourcePath(pSrcDir, szSrc), &found, &cbFile)) {
+            BOOL bFolder = FindOnDisk(pState, SourcePath(pSrcDir, szSrc), &found, NULL, TRUE);
             Add(pState, pState->fileLine[i], SEV_ERROR,
-                "source file " + Quote(NormalPath(SourcePath(pSrcDir, szSrc))) +
-                " is not on the distribution");
+                "source file " + source + (bFolder ? " is a folder on the distribution, not a file"
+                                                   : " is not on the distribution"));
             continue;
         }
-        unsigned long long cb = 0;
-        if (ExpandedSize(found, cbFile, &cb))
-            *pcbTotal += cb;
+        unsigned long long cb = 0, cbItems = 0;
+        if (!ExpandedSize(found, cbFile, &cb, &cbItems))
+            continue;
+        *pcbTotal += InstalledBytes(cb, CHECK_CLUSTER);
+        if (cbItems < cb && !expanded[found])
+            Add(pState, pState->fileLine[i], SEV_ERROR,
+                "compressed file " + source + " is cut or damaged: it expands to " + std::to_string(cbItems) +
+                    " bytes, its header says " + std::to_string(cb));
+        expanded[found] = TRUE;
     }
 }
 
@@ -187,7 +269,8 @@ static void CheckSpaceNeeded(CHECKSTATE *pState, unsigned long long cbTotal)
     UINT uLine = KeyLine(pState, "SpaceNeeded");
     Add(pState, uLine ? uLine : AppAnchor(pState), SEV_WARNING,
         "SpaceNeeded is " + std::to_string(inf.GetSpaceNeeded()) + "K but the files to copy take " +
-        std::to_string(cKNeeded) + "K once expanded");
+        std::to_string(cKNeeded) + "K once expanded, in clusters of " + std::to_string(CHECK_CLUSTER) +
+        " bytes");
 }
 
 /* Is the path, relative to the destination folder, one of the files that
@@ -249,6 +332,7 @@ void CheckOnDisk(CHECKSTATE *pState)
 {
     unsigned long long cbTotal = 0;
     CheckFiles(pState, &cbTotal);
+    CheckDestinations(pState);
     CheckItems(pState);
     CheckSpaceNeeded(pState, cbTotal);
 }

@@ -3,22 +3,37 @@
  * a fixed order.
  */
 #include <stdio.h>
+#include "Console.h"
 #include "InfJson.h"
 #include "SetupinfView.h"
 
+static void AddEscape(std::string *ps, unsigned long ul)
+{
+    char szEsc[8];
+    snprintf(szEsc, sizeof(szEsc), "\\u%04lx", ul);
+    *ps += szEsc;
+}
+
 std::string JsonText(LPCSTR lpsz)
 {
-    std::string s = "\"";
-    for (const unsigned char *p = (const unsigned char *)lpsz; *p; p++) {
-        if (*p == '"' || *p == '\\') {
+    std::string utf8 = ConsoleUnicode(lpsz), s = "\"";
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char b = (unsigned char)utf8[i];
+        size_t cb = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        unsigned long ul = cb == 1 ? b : b & (0x7F >> cb);
+        for (size_t k = 1; k < cb && i + k < utf8.size(); k++)
+            ul = ul << 6 | ((unsigned char)utf8[i + k] & 0x3F);
+        i += cb;
+        if (ul == '"' || ul == '\\') {
             s += '\\';
-            s += (char)*p;
-        } else if (*p >= 0x20 && *p <= 0x7E) {
-            s += (char)*p;
+            s += (char)ul;
+        } else if (ul >= 0x20 && ul <= 0x7E) {
+            s += (char)ul;
+        } else if (ul > 0xFFFF) {
+            AddEscape(&s, 0xD800 + ((ul - 0x10000) >> 10));
+            AddEscape(&s, 0xDC00 + ((ul - 0x10000) & 0x3FF));
         } else {
-            char szEsc[8];
-            snprintf(szEsc, sizeof(szEsc), "\\u%04x", *p);
-            s += szEsc;
+            AddEscape(&s, ul);
         }
     }
     return s + "\"";
@@ -110,4 +125,19 @@ std::string InfToJson(const CSetupInf &inf, UINT uResult)
            "," + Key("files") + FileArray(inf) +
            "," + Key("pmItems") + ItemArray(inf) +
            "," + Key("checks") + CheckArray() + "}";
+}
+
+std::string FindingsToJson(const std::vector<FINDING> &findings, const std::string &database)
+{
+    std::string s = "{" + Key("findings") + "[";
+    size_t nErrors = 0;
+    for (size_t i = 0; i < findings.size(); i++) {
+        const FINDING &f = findings[i];
+        nErrors += f.nSeverity == SEV_ERROR;
+        s += (i ? "," : "");
+        s += "{" + Key("severity") + (f.nSeverity == SEV_ERROR ? "\"error\"" : "\"warning\"") +
+             "," + Key("line") + Number(f.uLine) + "," + Key("message") + JsonText(f.strText.c_str()) + "}";
+    }
+    return s + "]," + Key("errors") + Number(nErrors) + "," + Key("warnings") +
+           Number(findings.size() - nErrors) + "," + Key("database") + database + "}";
 }
