@@ -196,7 +196,8 @@ static void CheckDestinations(CHECKSTATE *pState)
         const DIRENTRY *pDstDir = inf.FindDstDir(pFile->GetDstDirId());
         char szDisplay[MAXTEXT], szSrc[MAXTEXT], szDst[MAXTEXT];
         pFile->GetNames(szDisplay, szSrc, szDst);
-        if (!pDstDir || szDst[0] == '\0')
+        /* A cut entry is never copied (and was reported where it was read). */
+        if (!pDstDir || szDst[0] == '\0' || !pFile->IsWhole() || !pDstDir->IsWhole())
             continue;
         std::string path = NormalPath(SourcePath(pDstDir, szDst));
         std::map<std::string, UINT>::iterator it = first.find(NameKey(path));

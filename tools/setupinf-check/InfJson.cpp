@@ -9,7 +9,7 @@
 
 static void AddEscape(std::string *ps, unsigned long ul)
 {
-    char szEsc[8];
+    char szEsc[24];     /* room for any unsigned long, though callers pass 16 bits */
     snprintf(szEsc, sizeof(szEsc), "\\u%04lx", ul);
     *ps += szEsc;
 }
