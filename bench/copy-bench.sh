@@ -1,81 +1,103 @@
 #!/usr/bin/env bash
-# copy-bench.sh - the copy step against cp -r and Wine's xcopy, for each
+# copy-bench.sh - the copy step against cp -r and Wine's xcopy, and the
+# welcome dialog against a program that only shows one window, for each
 # build the machine runs: the i686 one where 32-bit programs run, and the
 # x86-64 one (SETUP_WIN_ARCH=i686|x86_64 benches that build alone).
 #
-# A payload of 1000 files (about 100 MB; a tenth of them SZDD-compressed
-# with mscompress) is made once in build/bench/payload. For each build the
-# same tree is copied three ways, interleaved over ROUNDS rounds (default
-# 3), into fresh folders that are deleted only at the end: SETUP.EXE's
-# copy step under Wine, cp -r on Linux, and Wine's xcopy. Prints the
-# median of each, the ratios copy step / cp -r and copy step / xcopy, and
-# the time from SETUP.EXE's start to its welcome dialog on screen. Creating
-# files is slower for a few minutes after many were deleted: leave a pause
-# between two runs.
+# Three payloads, made once in build/bench:
+#   mixed  1000 files, about 95 MB, a tenth of them SZDD-compressed
+#          (mscompress)
+#   small  2000 files of 1 KB
+#   large  10 files of 50 MB, half of them compressed (the builder's own
+#          compressor: mscompress takes half a minute for each)
+# For each payload the same tree is copied, interleaved over ROUNDS rounds
+# (default 5), into fresh folders deleted only after the payload's last
+# round: SETUP.EXE's copy step under Wine (a fresh install), cp -r on
+# Linux, Wine's xcopy; then the copy step and xcopy /Y again over their
+# own first copies (a reinstall: every file replaced). Each round also
+# starts SETUP.EXE up to its welcome dialog and the one-window program up
+# to its window. Prints for each the median and the spread of the rounds,
+# the ratios taken from the medians, and the machine's load before and
+# after. Creating files is slower for a few minutes after many were
+# deleted: leave a pause between two runs.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-ROUNDS=${ROUNDS:-3}
+ROUNDS=${ROUNDS:-5}
 BENCH=$ROOT/build/bench
-PAYLOAD=$BENCH/payload
 source "$ROOT/scripts/build-env.sh"
 
-if [ ! -f "$BENCH/.ready" ]; then
-  echo "copy-bench: making the payload (once)"
+make_payloads() {
+  [ -f "$BENCH/.ready-3" ] && return 0
+  echo "copy-bench: making the payloads (once)"
   rm -rf "$BENCH"
-  mkdir -p "$PAYLOAD" "$BENCH/lz"
+  mkdir -p "$BENCH/mixed" "$BENCH/small" "$BENCH/large" "$BENCH/lz"
   perl -e 'for my $i (0..899) { srand($i); open(my $f, ">", sprintf("%s/P%03d.BIN", $ARGV[0], $i)) or die;
-           binmode $f; print $f pack("N*", map { int(rand(4294967296)) } 1..25600); close $f }' "$PAYLOAD"
+           binmode $f; print $f pack("N*", map { int(rand(4294967296)) } 1..25600); close $f }' "$BENCH/mixed"
   perl -e 'for my $i (0..99) { open(my $f, ">", sprintf("%s/C%03d.TXT", $ARGV[0], $i)) or die;
            for my $l (1..1600) { print $f "file $i line $l: some text that compresses fairly well\r\n" } close $f }' "$BENCH/lz"
-  (cd "$BENCH/lz" && mscompress C*.TXT && for f in C*.TXT_; do mv "$f" "$PAYLOAD/${f%.TXT_}.TX_"; done)
-  touch "$BENCH/.ready"
-fi
-echo "payload: $(ls "$PAYLOAD" | wc -l) files, $(du -sLm "$PAYLOAD" | cut -f1) MB"
+  (cd "$BENCH/lz" && mscompress C*.TXT && for f in C*.TXT_; do mv "$f" "$BENCH/mixed/${f%.TXT_}.TX_"; done)
+  perl -e 'for my $i (0..1999) { srand($i); open(my $f, ">", sprintf("%s/S%04d.DAT", $ARGV[0], $i)) or die;
+           binmode $f; print $f pack("N*", map { int(rand(4294967296)) } 1..256); close $f }' "$BENCH/small"
+  local i
+  for i in 0 1 2 3 4; do
+    head -c 52428800 /dev/urandom > "$BENCH/large/R$i.BIN"
+    perl -e 'my $n = 0; while ($n < 52428800) { my $l = sprintf("record %09d of a large file that compresses well\r\n", $n);
+             $l = substr($l, 0, 52428800 - $n); print $l; $n += length $l }' > "$BENCH/lz/L$i.DAT"
+  done
+  cmake -S "$ROOT" -B "$ROOT/build/host" >/dev/null
+  quiet cmake --build "$ROOT/build/host" -j"$(nproc)" --target szdd_bench
+  "$ROOT/build/host/szdd_bench" "$BENCH"/lz/L?.DAT
+  for i in 0 1 2 3 4; do mv "$BENCH/lz/L$i.DAT_" "$BENCH/large/L$i.DA_"; done
+  touch "$BENCH/.ready-3"
+}
 
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+spread() { printf '%s\n' "$@" | sort -g | awk 'NR==1{lo=$1} {hi=$1} END {printf "%.3f-%.3f", lo, hi}'; }
 now() { date +%s.%N; }
-since() { awk -v a="$1" -v b="$(now)" 'BEGIN { print b - a }'; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f", b - a }'; }
+load() { cut -d' ' -f1-3 /proc/loadavg; }
 
-# bench_build ARCH - the rounds for one build, in its own Wine session.
-bench_build() (
-  local arch=$1 tree=$ROOT/build/win
-  [ "$arch" = x86_64 ] && tree=$ROOT/build/win64
-  step "copy step of the $arch build ($tree)"
-  configure_win "$arch"
-  quiet cmake --build "$tree" -j"$(nproc)" --target setup copy_bench
-  BUILD_WIN=$tree
-  source "$ROOT/scripts/wine-env.sh"
-  wine_prefix_init
-  trap wine_session_stop EXIT
-  wine_session_start
+# report NAME VALUES... - one line: the median and the spread of the rounds.
+report() {
+  local name=$1
+  shift
+  printf '  %-34s %.3f s  (spread %s; rounds %s)\n' "$name" "$(median "$@")" "$(spread "$@")" "$*"
+}
 
-  local dist=$BENCH/dist-$arch out=$BENCH/out-$arch
+# bench_payload ARCH TREE NAME - the rounds of one payload in the running
+# Wine session of TREE.
+bench_payload() {
+  local arch=$1 tree=$2 name=$3
+  local payload=$BENCH/$name dist=$BENCH/dist-$arch-$name out=$BENCH/out-$arch
   rm -rf "$dist" "$out"
   mkdir -p "$dist" "$out" "$BENCH/empty"
-  ln -s "$PAYLOAD" "$dist/payload"
+  ln -s "$payload" "$dist/payload"
   cp "$tree/SETUP.EXE" "$dist/"
   printf '[App]\r\nAppName=CopyBench\r\nDefDir=C:\\BENCH\\\r\nSpaceNeeded=1\r\nInstallToHD=Yes\r\n[SrcDirs]\r\n1=payload\r\n[DstDirs]\r\n1=\r\n[Files]\r\n*1-1,\r\n[End]\r\n' > "$dist/SETUP.INF"
   ln -sfn "$out" "$WINEPREFIX/dosdevices/b:"
   # Warm the sources once; Windows paths are worked out before the timing
   # (winepath starts Wine).
-  cat "$PAYLOAD"/* > /dev/null
-  local dist_w payload_w empty_w
+  cat "$payload"/* > /dev/null
+  local dist_w payload_w empty_w first_w bench_exe=$tree/copy_bench.exe
   dist_w=$(winepath -w "$dist")
-  payload_w=$(winepath -w "$PAYLOAD")
+  payload_w=$(winepath -w "$payload")
   empty_w=$(winepath -w "$BENCH/empty")
+  first_w=$(winepath -w "$tree/first_window.exe")
 
-  local setup_t=() cp_t=() xcopy_t=() start_t=() welcome_t=() r a t
+  local setup_t=() cp_t=() xcopy_t=() start_t=() welcome_t=() first_t=() resetup_t=() rexcopy_t=() r a t
+  local load_before
+  load_before=$(load)
   for r in $(seq "$ROUNDS"); do
     # Each command starts with nothing of the previous one waiting to be
-    # written; the sync itself is not timed. The Win32 program ends its
+    # written; the sync itself is not timed. The Win32 programs end their
     # lines with CR LF.
     sync
-    t=$("$ROOT/scripts/wine-run.sh" "$tree/copy_bench.exe" "$dist_w" "b:\\setup$r" | tr -d '\r')
+    t=$("$ROOT/scripts/wine-run.sh" "$bench_exe" "$dist_w" "b:\\setup$r" | tr -d '\r')
     grep -q '^copy step: ' <<<"$t" || { echo "copy-bench: the copy step did not finish" >&2; exit 1; }
     setup_t+=("$(sed -n 's/^copy step: \([0-9.]*\) s/\1/p' <<<"$t")")
     welcome_t+=("$(sed -n 's/^welcome: \([0-9.]*\) s/\1/p' <<<"$t")")
     sync
-    a=$(now); cp -r "$PAYLOAD" "$out/cp$r"
+    a=$(now); cp -r "$payload" "$out/cp$r"
     cp_t+=("$(since "$a")")
     sync
     a=$(now); "$ROOT/scripts/wine-run.sh" xcopy /E /I /Q "$payload_w" "b:\\xcopy$r" >/dev/null
@@ -83,27 +105,73 @@ bench_build() (
     # xcopy's own start and end, which the copy step's time does not hold.
     a=$(now); "$ROOT/scripts/wine-run.sh" xcopy /E /I /Q "$empty_w" "b:\\empty$r" >/dev/null
     start_t+=("$(since "$a")")
+    t=$("$ROOT/scripts/wine-run.sh" "$bench_exe" --first-window "$first_w" | tr -d '\r')
+    first_t+=("$(sed -n 's/^first window: \([0-9.]*\) s/\1/p' <<<"$t")")
+    # The reinstall: every file is there already and is replaced.
+    sync
+    t=$("$ROOT/scripts/wine-run.sh" "$bench_exe" "$dist_w" "b:\\setup$r" | tr -d '\r')
+    resetup_t+=("$(sed -n 's/^copy step: \([0-9.]*\) s/\1/p' <<<"$t")")
+    sync
+    a=$(now); "$ROOT/scripts/wine-run.sh" xcopy /E /I /Q /Y "$payload_w" "b:\\xcopy$r" >/dev/null
+    rexcopy_t+=("$(since "$a")")
   done
   # The copy step's files, checked once: plain ones as they are, compressed
   # ones expanded (they keep their stored names), dates as the sources'.
-  [ "$(ls "$out/setup1" | wc -l)" -eq 1000 ] &&
-    cmp -s <(cat "$out/setup1"/P*.BIN) <(cat "$PAYLOAD"/P*.BIN) &&
-    cmp -s <(cat "$out/setup1"/C*.TX_) <(cat "$BENCH/lz"/C*.TXT) &&
-    [ "$(cd "$out/setup1" && stat -c '%n %Y' * | md5sum)" = "$(cd "$PAYLOAD" && stat -c '%n %Y' * | md5sum)" ] ||
+  local n
+  n=$(ls "$payload" | wc -l)
+  [ "$(ls "$out/setup1" | wc -l)" -eq "$n" ] &&
+    [ "$(cd "$out/setup1" && stat -c '%n %Y' * | md5sum)" = "$(cd "$payload" && stat -c '%n %Y' * | md5sum)" ] ||
     { echo "copy-bench: the copy step's files differ from the payload" >&2; exit 1; }
-  local s c x e w
+  case $name in
+    mixed)
+      cmp -s <(cat "$out/setup1"/P*.BIN) <(cat "$payload"/P*.BIN) &&
+        cmp -s <(cat "$out/setup1"/C*.TX_) <(cat "$BENCH/lz"/C*.TXT) ;;
+    large)
+      cmp -s <(cat "$out/setup1"/R*.BIN) <(cat "$payload"/R*.BIN) &&
+        cmp -s <(cat "$out/setup1"/L*.DA_) <(cat "$BENCH/lz"/L?.DAT) ;;
+    small)
+      cmp -s <(cat "$out/setup1"/*) <(cat "$payload"/*) ;;
+  esac || { echo "copy-bench: the copy step's files differ from the payload" >&2; exit 1; }
+
+  local s c x e w f rs rx
   s=$(median "${setup_t[@]}"); c=$(median "${cp_t[@]}"); x=$(median "${xcopy_t[@]}")
-  e=$(median "${start_t[@]}"); w=$(median "${welcome_t[@]}")
-  printf '%s copy step (SETUP.EXE under Wine): %.3f s   (rounds: %s)\n' "$arch" "$s" "${setup_t[*]}"
-  printf '%s cp -r (Linux):                    %.3f s   (rounds: %s)\n' "$arch" "$c" "${cp_t[*]}"
-  printf '%s xcopy (Wine):                     %.3f s   (rounds: %s)\n' "$arch" "$x" "${xcopy_t[*]}"
-  printf '%s xcopy of an empty folder:         %.3f s   (rounds: %s)\n' "$arch" "$e" "${start_t[*]}"
-  printf '%s start to welcome dialog:          %.3f s   (rounds: %s)\n' "$arch" "$w" "${welcome_t[*]}"
-  awk -v a="$arch" -v s="$s" -v c="$c" -v x="$x" -v e="$e" 'BEGIN {
-    printf "%s ratio copy step / cp -r: %.1f   copy step / xcopy: %.2f   (xcopy less its start: %.2f)\n", a, s / c, s / x, s / (x - e) }'
+  e=$(median "${start_t[@]}"); w=$(median "${welcome_t[@]}"); f=$(median "${first_t[@]}")
+  rs=$(median "${resetup_t[@]}"); rx=$(median "${rexcopy_t[@]}")
+  echo "$arch, payload $name ($n files, $(du -sLm "$payload" | cut -f1) MB); load before $load_before, after $(load)"
+  report "copy step, fresh install" "${setup_t[@]}"
+  report "cp -r (Linux)" "${cp_t[@]}"
+  report "xcopy (Wine)" "${xcopy_t[@]}"
+  report "xcopy of an empty folder" "${start_t[@]}"
+  report "copy step, reinstall" "${resetup_t[@]}"
+  report "xcopy /Y over its own copy" "${rexcopy_t[@]}"
+  report "start to welcome dialog" "${welcome_t[@]}"
+  report "start to one program's window" "${first_t[@]}"
+  awk -v a="$arch" -v n="$name" -v s="$s" -v c="$c" -v x="$x" -v e="$e" -v rs="$rs" -v rx="$rx" -v w="$w" -v f="$f" 'BEGIN {
+    printf "  %s %s ratios: copy step / xcopy %.2f (fresh), %.2f (reinstall); copy step / cp -r %.1f; xcopy less its start: %.2f\n",
+      a, n, s / x, rs / rx, s / c, s / (x - e)
+    printf "  %s %s ratio welcome / one window: %.2f\n", a, n, w / f }'
   rm -rf "$out"
+}
+
+# bench_build ARCH - every payload for one build, in its own Wine session.
+bench_build() (
+  local arch=$1 tree=$ROOT/build/win
+  [ "$arch" = x86_64 ] && tree=$ROOT/build/win64
+  step "the $arch build ($tree)"
+  configure_win "$arch"
+  quiet cmake --build "$tree" -j"$(nproc)" --target setup copy_bench first_window
+  BUILD_WIN=$tree
+  source "$ROOT/scripts/wine-env.sh"
+  wine_prefix_init
+  trap wine_session_stop EXIT
+  wine_session_start
+  local name
+  for name in ${PAYLOADS:-mixed small large}; do
+    bench_payload "$arch" "$tree" "$name"
+  done
 )
 
+make_payloads
 wine_pick_arch
 if [ "$WINE_ARCH_WHY" = "chosen by SETUP_WIN_ARCH" ]; then
   bench_build "$SETUP_WIN_ARCH"

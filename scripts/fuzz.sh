@@ -6,7 +6,6 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
-fuzzer=$ROOT/build/host/fuzz_setupinf
 corpus=$ROOT/build/host/fuzz-corpus
 mkdir -p "$corpus"
 i=0
@@ -21,18 +20,24 @@ printf '[SrcDirs]\r\n1=fz\r\n2=odd\r\n3=\xb3\xcc\xd0\xf2\r\n[DstDirs]\r\n1=\r\n[
 { printf '[End]\r\n;'; head -c 20480 /dev/zero | tr '\0' x; } >"$corpus/seed-big.inf"
 cd "$ROOT/build/host"
 log=$ROOT/build/host/fuzz.log
-set +e
+
+# run_fuzzer WHAT TARGET SECONDS MAX-LEN CORPUS - one target; fails on a finding.
+run_fuzzer() {
+  local status
+  set +e
+  "$ROOT/build/host/$2" -max_total_time="$3" -timeout=10 -max_len="$4" -print_final_stats=1 "$5" >"$log" 2>&1
+  status=$?
+  set -e
+  grep -E '^(Done|stat::number_of_executed_units|SUMMARY)' "$log" || true
+  if [ "$status" -ne 0 ]; then
+    tail -n 40 "$log"
+    echo "fuzz: $1 failed (exit $status); the input is in build/host (crash-*)" >&2
+    exit 1
+  fi
+}
+
 # Inputs a little longer than a script may be, so the size limit is driven.
-"$fuzzer" -max_total_time="$seconds" -timeout=10 -max_len=20600 -print_final_stats=1 \
-  "$corpus" >"$log" 2>&1
-status=$?
-set -e
-grep -E '^(Done|stat::number_of_executed_units|SUMMARY)' "$log" || true
-if [ "$status" -ne 0 ]; then
-  tail -n 40 "$log"
-  echo "fuzz: the fuzz target failed (exit $status); the input is in build/host (crash-*)" >&2
-  exit 1
-fi
+run_fuzzer "the fuzz target" fuzz_setupinf "$seconds" 20600 "$corpus"
 
 # The name rules: 淺CON, 甲淺A and 乙淺A (0x5C trail bytes), a device name,
 # a name of 130 bytes, a name with a comma.
@@ -40,14 +45,4 @@ names=$ROOT/build/host/fuzz-names-corpus
 mkdir -p "$names"
 printf '\x9c\x5cCON\0\xbc\xd7\x9c\x5cA\0\xd2\xd2\x9c\x5cA\0x.txt' >"$names/seed-5c"
 printf 'NUL.TXT\0a,b\0\xb3\xcc\xd0\xf2\0%0130d' 0 >"$names/seed-rules"
-set +e
-"$ROOT/build/host/fuzz_distnames" -max_total_time=$(( (seconds + 1) / 2 )) -timeout=10 -max_len=4096 \
-  -print_final_stats=1 "$names" >"$log" 2>&1
-status=$?
-set -e
-grep -E '^(Done|stat::number_of_executed_units|SUMMARY)' "$log" || true
-if [ "$status" -ne 0 ]; then
-  tail -n 40 "$log"
-  echo "fuzz: the name rules' fuzz target failed (exit $status); the input is in build/host (crash-*)" >&2
-  exit 1
-fi
+run_fuzzer "the name rules' fuzz target" fuzz_distnames $(( (seconds + 1) / 2 )) 4096 "$names"

@@ -2,9 +2,9 @@
  * SetupMsg.cpp - the one place where the program talks to the user.
  */
 #include <windows.h>
-#include <shlwapi.h>
 #include <stdarg.h>
 #include "SetupGlobals.h"
+#include "SetupOs.h"
 
 int SetupMessageBox(HINSTANCE hInstance, HWND hwndOwner, UINT uStringId,
                     LPCSTR lpszCaption, UINT uStyle, ...)
@@ -16,10 +16,11 @@ int SetupMessageBox(HINSTANCE hInstance, HWND hwndOwner, UINT uStringId,
     szFormat[0] = '\0';
     LoadStringA(hInstance, LOWORD(uStringId), szFormat, 199);
     va_start(args, uStyle);
-    /* The bounded form of wvsprintfA, with the same rules: an over-long
-     * argument is cut, never written past the buffer. */
+    /* Bounded, with the rules of wvsprintfA for the forms the texts use
+     * (%s, %c, %ld): an over-long argument is cut, never written past the
+     * buffer. */
     szMessage[0] = '\0';
-    wvnsprintfA(szMessage, sizeof(szMessage), szFormat, args);
+    OsFormatV(szMessage, sizeof(szMessage), szFormat, args);
     va_end(args);
     return MessageBoxA(hwndOwner, szMessage, lpszCaption, LOWORD(uStyle));
 }

@@ -12,6 +12,18 @@ size_t TextCharBytes(LPCSTR lpsz)
     return OsIsLeadByte(*lpsz) && lpsz[1] ? 2 : 1;
 }
 
+size_t Utf8CharBytes(LPCSTR lpsz, size_t cbLeft)
+{
+    unsigned char b = (unsigned char)lpsz[0];
+    size_t cb = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    if (cb == 0 || cb > cbLeft)
+        return 0;
+    for (size_t k = 1; k < cb; k++)
+        if (((unsigned char)lpsz[k] & 0xC0) != 0x80)
+            return 0;
+    return cb;
+}
+
 BOOL StoreText(LPSTR lpszField, UINT cchField, LPCSTR lpszSrc)
 {
     if (cchField == 0)

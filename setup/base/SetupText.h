@@ -14,6 +14,11 @@
 /* Bytes of the character at lpsz: 2 for a lead byte with its trail. */
 size_t TextCharBytes(LPCSTR lpsz);
 
+/* Bytes of the UTF-8 character that begins at lpsz, of the cbLeft bytes
+ * left in the text; 0 when no whole UTF-8 character begins there. For
+ * the publisher's tools, which read texts written in UTF-8. */
+size_t Utf8CharBytes(LPCSTR lpsz, size_t cbLeft);
+
 /* The last backslash of the path, or NULL when it has none. Double-byte
  * characters are stepped over whole: in code page 936 a trail byte may
  * have the value of a backslash without being one. */

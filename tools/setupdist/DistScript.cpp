@@ -23,14 +23,7 @@ static void AddError(DISTTEMPLATE *pTemplate, UINT uLine, const std::string &why
 /* Bytes of the UTF-8 character at text[i], 0 when none begins there. */
 static size_t Utf8CharBytes(const std::string &text, size_t i)
 {
-    unsigned char b = (unsigned char)text[i];
-    size_t cb = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
-    if (cb == 0 || i + cb > text.size())
-        return 0;
-    for (size_t k = 1; k < cb; k++)
-        if (((unsigned char)text[i + k] & 0xC0) != 0x80)
-            return 0;
-    return cb;
+    return i < text.size() ? Utf8CharBytes(text.c_str() + i, text.size() - i) : 0;
 }
 
 static bool IsUtf8(const std::string &text)

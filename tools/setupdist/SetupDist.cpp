@@ -126,28 +126,33 @@ static bool ParseCluster(const std::string &text, unsigned long *pcb)
     return true;
 }
 
+/* *pn = the index of value among the three words; false when none. */
+static bool PickWord(const std::string &value, const char *const aWords[3], int *pn)
+{
+    for (int i = 0; i < 3; i++)
+        if (value == aWords[i]) {
+            *pn = i;
+            return true;
+        }
+    return false;
+}
+
 /* One option with its value; FALSE with *pstrWhy when it is wrong. */
 static bool ParseOption(DISTRUN *pRun, const std::string &arg, const std::string &value, std::string *pstrWhy)
 {
+    static const char *const aModes[] = { "auto", "always", "never" };
+    static const char *const aEncodings[] = { "auto", "utf-8", "gbk" };
     if (arg == "--compress") {
-        static const char *const aModes[] = { "auto", "always", "never" };
-        for (int i = 0; i < 3; i++)
-            if (value == aModes[i]) {
-                pRun->nCompress = i;
-                return true;
-            }
+        if (PickWord(value, aModes, &pRun->nCompress))
+            return true;
         *pstrWhy = "--compress " + value + ": the mode is auto, always or never";
     } else if (arg == "--cluster") {
         if (ParseCluster(value, &pRun->cbCluster))
             return true;
         *pstrWhy = "--cluster " + value + ": a cluster is a power of two from 512 to 65536 bytes (or 1K to 64K)";
     } else if (arg == "--template-encoding") {
-        static const char *const aEncodings[] = { "auto", "utf-8", "gbk" };
-        for (int i = 0; i < 3; i++)
-            if (value == aEncodings[i]) {
-                pRun->nEncoding = i;
-                return true;
-            }
+        if (PickWord(value, aEncodings, &pRun->nEncoding))
+            return true;
         *pstrWhy = "--template-encoding " + value + ": the encoding is auto, utf-8 or gbk";
     } else if (arg == "--setup-exe") {
         pRun->strSetupExe = value;
