@@ -7,7 +7,9 @@
 # Three payloads, made once in build/bench:
 #   mixed  1000 files, about 95 MB, a tenth of them SZDD-compressed
 #          (mscompress)
-#   small  2000 files of 1 KB
+#   small  2000 files of 1 KB, in two folders of 1000: SETUP.EXE's file
+#          table holds 1000, so the copy step's time is that of two
+#          installations, one a folder, added up
 #   large  10 files of 50 MB, half of them compressed (the builder's own
 #          compressor: mscompress takes half a minute for each)
 # For each payload the same tree is copied, interleaved over ROUNDS rounds
@@ -27,7 +29,7 @@ BENCH=$ROOT/build/bench
 source "$ROOT/scripts/build-env.sh"
 
 make_payloads() {
-  [ -f "$BENCH/.ready-3" ] && return 0
+  [ -f "$BENCH/.ready-4" ] && return 0
   echo "copy-bench: making the payloads (once)"
   rm -rf "$BENCH"
   mkdir -p "$BENCH/mixed" "$BENCH/small" "$BENCH/large" "$BENCH/lz"
@@ -36,8 +38,9 @@ make_payloads() {
   perl -e 'for my $i (0..99) { open(my $f, ">", sprintf("%s/C%03d.TXT", $ARGV[0], $i)) or die;
            for my $l (1..1600) { print $f "file $i line $l: some text that compresses fairly well\r\n" } close $f }' "$BENCH/lz"
   (cd "$BENCH/lz" && mscompress C*.TXT && for f in C*.TXT_; do mv "$f" "$BENCH/mixed/${f%.TXT_}.TX_"; done)
-  perl -e 'for my $i (0..1999) { srand($i); open(my $f, ">", sprintf("%s/S%04d.DAT", $ARGV[0], $i)) or die;
-           binmode $f; print $f pack("N*", map { int(rand(4294967296)) } 1..256); close $f }' "$BENCH/small"
+  mkdir -p "$BENCH/small/a" "$BENCH/small/b"
+  perl -e 'for my $i (0..1999) { srand($i); open(my $f, ">", sprintf("%s/%s/S%04d.DAT", $ARGV[0], $i < 1000 ? "a" : "b", $i))
+           or die; binmode $f; print $f pack("N*", map { int(rand(4294967296)) } 1..256); close $f }' "$BENCH/small"
   local i
   for i in 0 1 2 3 4; do
     head -c 52428800 /dev/urandom > "$BENCH/large/R$i.BIN"
@@ -48,7 +51,7 @@ make_payloads() {
   quiet cmake --build "$ROOT/build/host" -j"$(nproc)" --target szdd_bench
   "$ROOT/build/host/szdd_bench" "$BENCH"/lz/L?.DAT
   for i in 0 1 2 3 4; do mv "$BENCH/lz/L$i.DAT_" "$BENCH/large/L$i.DA_"; done
-  touch "$BENCH/.ready-3"
+  touch "$BENCH/.ready-4"
 }
 
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
@@ -64,22 +67,40 @@ report() {
   printf '  %-34s %.3f s  (spread %s; rounds %s)\n' "$name" "$(median "$@")" "$(spread "$@")" "$*"
 }
 
+# copy_step DESTDIR - SETUP.EXE's copy step of every part of the payload
+# into DESTDIR (a part's folder below it when there are two): prints the
+# times added up and the first part's time to its welcome dialog.
+copy_step() {
+  local total=0 part t welcome=
+  for part in "${parts[@]}"; do
+    t=$("$ROOT/scripts/wine-run.sh" "$bench_exe" "$(winepath -w "$dist/$part")" "$1${part:+\\$part}" | tr -d '\r')
+    grep -q '^copy step: ' <<<"$t" || { echo "copy-bench: the copy step did not finish" >&2; exit 1; }
+    total=$(awk -v a="$total" -v b="$(sed -n 's/^copy step: \([0-9.]*\) s/\1/p' <<<"$t")" 'BEGIN { printf "%.3f", a + b }')
+    [ -n "$welcome" ] || welcome=$(sed -n 's/^welcome: \([0-9.]*\) s/\1/p' <<<"$t")
+  done
+  echo "$total $welcome"
+}
+
 # bench_payload ARCH TREE NAME - the rounds of one payload in the running
 # Wine session of TREE.
 bench_payload() {
   local arch=$1 tree=$2 name=$3
-  local payload=$BENCH/$name dist=$BENCH/dist-$arch-$name out=$BENCH/out-$arch
+  local payload=$BENCH/$name dist=$BENCH/dist-$arch-$name out=$BENCH/out-$arch part
+  local parts=("")
+  [ "$name" = small ] && parts=(a b)
   rm -rf "$dist" "$out"
-  mkdir -p "$dist" "$out" "$BENCH/empty"
-  ln -s "$payload" "$dist/payload"
-  cp "$tree/SETUP.EXE" "$dist/"
-  printf '[App]\r\nAppName=CopyBench\r\nDefDir=C:\\BENCH\\\r\nSpaceNeeded=1\r\nInstallToHD=Yes\r\n[SrcDirs]\r\n1=payload\r\n[DstDirs]\r\n1=\r\n[Files]\r\n*1-1,\r\n[End]\r\n' > "$dist/SETUP.INF"
+  mkdir -p "$out" "$BENCH/empty"
+  for part in "${parts[@]}"; do
+    mkdir -p "$dist/$part"
+    ln -s "$payload/$part" "$dist/$part/payload"
+    cp "$tree/SETUP.EXE" "$dist/$part/"
+    printf '[App]\r\nAppName=CopyBench\r\nDefDir=C:\\BENCH\\\r\nSpaceNeeded=1\r\nInstallToHD=Yes\r\n[SrcDirs]\r\n1=payload\r\n[DstDirs]\r\n1=\r\n[Files]\r\n*1-1,\r\n[End]\r\n' > "$dist/$part/SETUP.INF"
+  done
   ln -sfn "$out" "$WINEPREFIX/dosdevices/b:"
   # Warm the sources once; Windows paths are worked out before the timing
   # (winepath starts Wine).
-  cat "$payload"/* > /dev/null
-  local dist_w payload_w empty_w first_w bench_exe=$tree/copy_bench.exe
-  dist_w=$(winepath -w "$dist")
+  find "$payload" -type f -exec cat {} + > /dev/null
+  local payload_w empty_w first_w bench_exe=$tree/copy_bench.exe s w
   payload_w=$(winepath -w "$payload")
   empty_w=$(winepath -w "$BENCH/empty")
   first_w=$(winepath -w "$tree/first_window.exe")
@@ -91,11 +112,14 @@ bench_payload() {
     # Each command starts with nothing of the previous one waiting to be
     # written; the sync itself is not timed. The Win32 programs end their
     # lines with CR LF.
+    # The destination dialog makes one folder level: a part's folder
+    # needs its parent.
+    [ -n "${parts[0]}" ] && mkdir -p "$out/setup$r"
     sync
-    t=$("$ROOT/scripts/wine-run.sh" "$bench_exe" "$dist_w" "b:\\setup$r" | tr -d '\r')
-    grep -q '^copy step: ' <<<"$t" || { echo "copy-bench: the copy step did not finish" >&2; exit 1; }
-    setup_t+=("$(sed -n 's/^copy step: \([0-9.]*\) s/\1/p' <<<"$t")")
-    welcome_t+=("$(sed -n 's/^welcome: \([0-9.]*\) s/\1/p' <<<"$t")")
+    read -r s w <<<"$(copy_step "b:\\setup$r")"
+    [ -n "$w" ] || exit 1
+    setup_t+=("$s")
+    welcome_t+=("$w")
     sync
     a=$(now); cp -r "$payload" "$out/cp$r"
     cp_t+=("$(since "$a")")
@@ -109,8 +133,9 @@ bench_payload() {
     first_t+=("$(sed -n 's/^first window: \([0-9.]*\) s/\1/p' <<<"$t")")
     # The reinstall: every file is there already and is replaced.
     sync
-    t=$("$ROOT/scripts/wine-run.sh" "$bench_exe" "$dist_w" "b:\\setup$r" | tr -d '\r')
-    resetup_t+=("$(sed -n 's/^copy step: \([0-9.]*\) s/\1/p' <<<"$t")")
+    read -r s w <<<"$(copy_step "b:\\setup$r")"
+    [ -n "$w" ] || exit 1
+    resetup_t+=("$s")
     sync
     a=$(now); "$ROOT/scripts/wine-run.sh" xcopy /E /I /Q /Y "$payload_w" "b:\\xcopy$r" >/dev/null
     rexcopy_t+=("$(since "$a")")
@@ -118,9 +143,10 @@ bench_payload() {
   # The copy step's files, checked once: plain ones as they are, compressed
   # ones expanded (they keep their stored names), dates as the sources'.
   local n
-  n=$(ls "$payload" | wc -l)
-  [ "$(ls "$out/setup1" | wc -l)" -eq "$n" ] &&
-    [ "$(cd "$out/setup1" && stat -c '%n %Y' * | md5sum)" = "$(cd "$payload" && stat -c '%n %Y' * | md5sum)" ] ||
+  n=$(find "$payload" -type f | wc -l)
+  [ "$(find "$out/setup1" -type f | wc -l)" -eq "$n" ] &&
+    [ "$(cd "$out/setup1" && find . -type f -printf '%p %Ts\n' | sort | md5sum)" = \
+      "$(cd "$payload" && find . -type f -printf '%p %Ts\n' | sort | md5sum)" ] ||
     { echo "copy-bench: the copy step's files differ from the payload" >&2; exit 1; }
   case $name in
     mixed)
@@ -130,7 +156,7 @@ bench_payload() {
       cmp -s <(cat "$out/setup1"/R*.BIN) <(cat "$payload"/R*.BIN) &&
         cmp -s <(cat "$out/setup1"/L*.DA_) <(cat "$BENCH/lz"/L?.DAT) ;;
     small)
-      cmp -s <(cat "$out/setup1"/*) <(cat "$payload"/*) ;;
+      cmp -s <(cat "$out/setup1"/*/*) <(cat "$payload"/*/*) ;;
   esac || { echo "copy-bench: the copy step's files differ from the payload" >&2; exit 1; }
 
   local s c x e w f rs rx
