@@ -69,10 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pb, size_t cb)
             plan.folders.push_back({ parent.strNative + (iLast ? "/" : "") + name,
                                      parent.strScript + (iLast ? "\\" : "") + name, name, iLast, false, 0 });
         } else {
-            plan.files.push_back({ iLast, name, name, "", "", 0, name.size(), false, 0, 0 });
+            plan.files.push_back({ iLast, name, name, "", "", 0, name.size(), false, 0, 0, false });
         }
     }
-    CheckLayout(&plan, "C:\\APP\\");
+    CheckLayout(&plan, "C:\\APP\\", (cb & 1) != 0);    /* both layouts of the top */
     SpaceNeededK(&plan, 4096);
     for (const DISTFILE &file : plan.files) {
         if (!file.strPackedScript.empty())

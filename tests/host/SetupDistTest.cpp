@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 #include "DistNames.h"
+#include "InfCheck.h"
 #include "SetupDist.h"
+#include "SetupinfOs.h"
 #include "Szdd.h"
 #include "SzddSamples.h"
 
@@ -176,11 +178,12 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
     } cases[] = {
         { "1000 files with a line each", "1,000 files need a [Files] line of their own",
           [](DistTest *t, const std::string &app) {
-              for (int i = 0; i < 1000; i++) {
+              for (int i = 0; i < 999; i++) {
                   char sz[16];
-                  snprintf(sz, sizeof(sz), "/F%04d", i);
+                  snprintf(sz, sizeof(sz), "/SUB/F%04d", i);
                   t->MakeFile(app + sz, "");
               }
+              t->MakeFile(app + "/SUB/" + std::string(90, 'W'), "");    /* too long for a wildcard line */
           } },
         { "100 folders", "100 folders, the top one included; a script holds at most 99",
           [](DistTest *t, const std::string &app) {
@@ -205,9 +208,9 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
               t->MakeFile(app + "/a.txt", "");
               t->MakeFile(app + "/A.TXT", "");
           } },
-        { "a script over 20479 bytes", std::string(56, 'L') + "1", [](DistTest *t, const std::string &app) {
-              for (int i = 0; i < 110; i++)
-                  t->MakeFile(app + "/" + std::string(56, 'L') + std::to_string(1000 + i) + ".TXT", "");
+        { "a script over 20479 bytes", std::string(86, 'L') + "10", [](DistTest *t, const std::string &app) {
+              for (int i = 0; i < 90; i++)
+                  t->MakeFile(app + "/SUB/" + std::string(86, 'L') + std::to_string(1000 + i) + ".TXT", "");
           } },
         { "more than 65535K to install", "the files take 71,680K", [](DistTest *t, const std::string &app) {
               t->MakeFile(app + "/BIG.DAT", "");
@@ -302,6 +305,65 @@ TEST_F(DistTest, AThousandFilesFitAndEveryLimitIsToldAtOnce)
     EXPECT_EQ(Run({}, "app", "more"), DIST_EXIT_FAILED);
     for (const char *lpszError : { "1,003 files", "the name is 130 bytes", "A,B.TXT: error: a comma" })
         EXPECT_NE(said.find(lpszError), std::string::npos) << lpszError << "\n" << said;
+}
+
+/* The top's files lie beside SETUP.EXE, a line each, while that fits the
+ * script; else in a subfolder whose wildcard line installs them into the
+ * destination's top, as the reader reads it, and an item that starts one
+ * of them from the distribution follows it there, to its file as it is. */
+TEST_F(DistTest, TopFilesMoveIntoASubfolderOnlyWhenALineEachWouldNotFit)
+{
+    const struct {
+        const char *lpszWhat;
+        int nTop;               /* top files with long names */
+        std::string extra;      /* one more file, "" for none */
+        std::string folder;     /* where the moved top files lie, "" when none moved */
+        int nIntoTop, nBeside;  /* files installed into the top; files beside SETUP.EXE */
+    } cases[] = {
+        { "a small flat tree keeps today's layout", 3, "", "", 3, 3 },
+        { "1000 files at the top", 1000, "", "TOPFILES", 1000, 0 },
+        { "a top-level folder takes the name", 999, "topfiles/X.DAT", "TOPFILE1", 999, 0 },
+        { "a name too long for a wildcard line stays beside", 999, std::string(90, 'W'), "TOPFILES", 1000, 1 },
+    };
+    auto name = [](int i) { return "A-LONG-DESCRIPTIVE-NAME-AT-THE-TOP-" + std::to_string(1000 + i) + ".DAT"; };
+    std::string text = Lines(2000);    /* would be stored compressed */
+    int k = 0;
+    for (const auto &c : cases) {
+        std::string app = "app" + std::to_string(k), out = "out" + std::to_string(k++);
+        for (int i = 0; i < c.nTop; i++)
+            MakeFile(app + "/" + name(i), i == 1 && !c.folder.empty() ? text : "x");
+        if (!c.extra.empty())
+            MakeFile(app + "/" + c.extra, "x");
+        MakeFile("SETUP.TPL", "[App]\nAppName=T\nDefDir=C:\\T\\\nDefPMGroup=,T\n[PM Info]\nxSx" + name(1) +
+                                  ",Read\n");
+        ASSERT_EQ(Run({}, app, out), DIST_EXIT_OK) << c.lpszWhat << "\n" << said;
+        EXPECT_TRUE(Exists(out + "/" + c.folder + "/" + name(1))) << c.lpszWhat;
+        if (!c.folder.empty()) {
+            EXPECT_TRUE(Read(out + "/" + c.folder + "/" + name(1)) == text) << c.lpszWhat;
+        }
+
+        CSetupInf inf;
+        UINT uResult = 0;
+        std::vector<FINDING> findings = CheckScript(inf, (dir + "/" + out + "/SETUP.INF").c_str(), &uResult);
+        OsSetProgramFolder(NULL);
+        ASSERT_EQ(uResult, (UINT)LOAD_OK) << c.lpszWhat;
+        EXPECT_EQ(CheckExitCode(findings), 0) << c.lpszWhat << ": " << (findings.empty() ? "" : findings[0].strText);
+        EXPECT_EQ(inf.GetNumFiles(), (UINT)(c.nTop + !c.extra.empty())) << c.lpszWhat;
+        int nIntoTop = 0, nBeside = 0, nMoved = 0;
+        for (UINT i = 0; i < inf.GetNumFiles(); i++) {
+            char szDisplay[MAXTEXT], szSrcDir[MAXTEXT], szSrc[MAXTEXT], szDstDir[MAXTEXT], szDst[MAXTEXT];
+            EXPECT_TRUE(inf.GetFile(i, szDisplay, szSrcDir, szSrc, szDstDir, szDst)) << c.lpszWhat << " " << i;
+            nIntoTop += szDstDir[0] == '\0';
+            nBeside += szSrcDir[0] == '\0';
+            nMoved += szSrcDir[0] && szSrcDir == c.folder;
+        }
+        EXPECT_EQ(nIntoTop, c.nIntoTop) << c.lpszWhat;
+        EXPECT_EQ(nBeside, c.nBeside) << c.lpszWhat;
+        EXPECT_EQ(nMoved, c.nIntoTop - c.nBeside) << c.lpszWhat;
+        char szDescription[MAXTEXT], szSpec[MAXTEXT];
+        ASSERT_TRUE(inf.GetPMItem(0, szDescription, szSpec)) << c.lpszWhat;
+        EXPECT_EQ(std::string(szSpec), "xSx" + (c.folder.empty() ? "" : c.folder + "\\") + name(1)) << c.lpszWhat;
+    }
 }
 
 /* Each template mistake at the template's line, before anything is

@@ -2,6 +2,7 @@
  * DistPlan.cpp - the limits a distribution must keep, checked on its
  * layout before anything is written.
  */
+#include <algorithm>
 #include "DistNames.h"
 #include "DistPlan.h"
 #include "InfCheck.h"
@@ -115,7 +116,7 @@ static bool NameIsFree(const DISTPLAN &plan, int iFolder, const std::string &nam
         if (plan.folders[i].iParent == iFolder && SameDistName(plan.folders[i].strName, name))
             return false;
     if (iFolder == 0)
-        for (const char *lpszOwn : { DIST_SETUPEXE, DIST_SCRIPT, DIST_NEWSCRIPT })
+        for (const char *lpszOwn : { DIST_SETUPEXE, DIST_SCRIPT, DIST_NEWSCRIPT, plan.strTopFolder.c_str() })
             if (SameDistName(name, lpszOwn))
                 return false;
     return true;
@@ -142,10 +143,10 @@ static void GivePackedName(DISTPLAN *pPlan, size_t iFile)
 }
 
 /* Does the line the reader makes of a wildcard line's file stay within
- * its 255 characters? ("NAME, ID:NAME, ID:NAME,") */
-static bool WildLineFits(const DISTFILE &file)
+ * its 255 characters? ("NAME, ID:NAME, ID:NAME,", cchIds for both ids) */
+static bool WildLineFits(const std::string &name, size_t cchIds)
 {
-    return 3 * file.strScript.size() + 2 * std::to_string(file.iFolder).size() + 7 < MAXLINE;
+    return 3 * name.size() + cchIds + 7 < MAXLINE;
 }
 
 /* Folders below the top whose files all take a wildcard line; the top
@@ -154,14 +155,48 @@ static void ChooseWildcards(DISTPLAN *pPlan)
 {
     std::vector<bool> fits(pPlan->folders.size(), true), holds(pPlan->folders.size(), false);
     for (const DISTFILE &file : pPlan->files) {
+        size_t cchIds = 2 * std::to_string(file.iFolder).size();
         holds[file.iFolder] = true;
-        fits[file.iFolder] = fits[file.iFolder] && WildLineFits(file) && BadNameReason(file.strScript, false).empty();
+        fits[file.iFolder] = fits[file.iFolder] && WildLineFits(file.strScript, cchIds) &&
+                             BadNameReason(file.strScript, false).empty();
     }
     for (size_t i = 1; i < pPlan->folders.size(); i++)
         pPlan->folders[i].bWild = holds[i] && fits[i];
 }
 
-void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir)
+/* Stores the top's files that fit a wildcard line in a subfolder of the
+ * distribution with a source id of its own; the destination's top keeps
+ * id 0. Its name keeps to 8.3 and differs from every top-level name. A
+ * name that fits a wildcard line (82 bytes at most) keeps its source
+ * path, A:\TOPFILES\NAME, within 127. */
+static void MoveTop(DISTPLAN *pPlan)
+{
+    pPlan->iTopSrcId = (int)pPlan->folders.size();
+    size_t cchIds = std::to_string(pPlan->iTopSrcId).size() + 1;
+    std::vector<bool> holds(pPlan->folders.size(), false);
+    bool bAny = false;
+    for (DISTFILE &file : pPlan->files) {
+        file.bMoved = file.iFolder == 0 && WildLineFits(file.strScript, cchIds) &&
+                      BadNameReason(file.strScript, false).empty();
+        holds[file.iFolder] = holds[file.iFolder] || !file.bMoved;
+        bAny = bAny || file.bMoved;
+    }
+    if (!bAny)
+        return;
+    std::string name = DIST_TOPFOLDER;
+    for (int n = 1; !NameIsFree(*pPlan, 0, name, std::string::npos); n++) {
+        std::string number = std::to_string(n);
+        name = std::string(DIST_TOPFOLDER).substr(0, 8 - number.size()) + number;
+    }
+    pPlan->strTopFolder = name;
+    /* Top files left with a line each keep the top's own source entry. */
+    size_t nSrcDirs = 1 + std::count(holds.begin(), holds.end(), true);
+    if (nSrcDirs > DIST_MAXFOLDERS)
+        AddError(pPlan, "", CountText(nSrcDirs) + " source folders with " + name + ", which holds the top's files; "
+                            "a script holds at most 99");
+}
+
+void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir, bool bMoveTop)
 {
     std::string defDir = lpszDefDir ? lpszDefDir : "";
     if (!defDir.empty() && !PathEndsInBackslash(defDir.c_str()))
@@ -169,23 +204,26 @@ void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir)
     CheckFolders(pPlan, defDir);
     CheckClashes(pPlan);
     ChooseWildcards(pPlan);
+    if (bMoveTop)
+        MoveTop(pPlan);
     size_t nLines = 0;
     for (size_t i = 0; i < pPlan->files.size(); i++) {
         DISTFILE &file = pPlan->files[i];
         std::string name = FileNativePath(*pPlan, file);
         const DISTFOLDER &folder = pPlan->folders[file.iFolder];
         std::string why = BadNameReason(file.strScript, false);
-        nLines += folder.bWild ? 0 : 1;
+        bool bWild = folder.bWild || file.bMoved;
+        nLines += bWild ? 0 : 1;
         if (!why.empty()) {
             AddError(pPlan, name, why);
-        } else if (!folder.bWild && !LineFits(file, false)) {
+        } else if (!bWild && !LineFits(file, false)) {
             AddError(pPlan, name, "the name is too long for its [Files] line: without a display name the line "
                                   "is " + CountText(LineRest(file, false).size()) + " bytes; at most 255");
         } else if (!defDir.empty() && InstalledLength(defDir, folder, file.strScript) > MAXPATHTEXT) {
             AddError(pPlan, name, "installed below " + defDir + " its path is " +
                                       CountText(InstalledLength(defDir, folder, file.strScript)) +
                                       " bytes; at most 127");
-        } else if (folder.bWild) {
+        } else if (bWild) {
             file.strPackedScript = file.strScript;
             file.strPackedNative = file.strNative;
         } else {

@@ -22,6 +22,11 @@
 #define DIST_SCRIPT     "SETUP.INF"
 #define DIST_NEWSCRIPT  "SETUP.IN$"
 
+/* The subfolder of the distribution that holds the top's files when a
+ * line each would not fit the script; a number replaces its end when an
+ * application's top-level name takes it. */
+#define DIST_TOPFOLDER  "TOPFILES"
+
 typedef struct tagDISTFOLDER {
     std::string strNative;      /* path below the top, native names and separator; "" the top */
     std::string strScript;      /* the same in code page 936 with backslashes */
@@ -42,6 +47,7 @@ typedef struct tagDISTFILE {
     bool bPacked;               /* stored compressed */
     unsigned long long cbStored;
     long long llTime;           /* the source's modification time */
+    bool bMoved;                /* a top file stored in the plan's strTopFolder */
 } DISTFILE;
 
 typedef struct tagDISTPLAN {
@@ -49,6 +55,8 @@ typedef struct tagDISTPLAN {
     std::vector<DISTFILE> files;
     std::vector<std::pair<std::string, std::string>> errors;   /* native path, why */
     char chSep;                 /* the native path separator */
+    std::string strTopFolder;   /* where the top's moved files lie, "" when none moved */
+    int iTopSrcId;              /* its source id: no folder's id */
 } DISTPLAN;
 
 /* A folder's or file's path below the top, native, for messages. */
@@ -64,8 +72,11 @@ std::string FileNativePath(const DISTPLAN &plan, const DISTFILE &file);
  * files are stored under their own names, compressed or not: the LZ
  * service expands a compressed file whatever its name. Elsewhere each
  * file gets the name of its compressed form where that form stays within
- * every limit too. */
-void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir);
+ * every limit too. With bMoveTop the top's files that fit a wildcard line
+ * are stored in a subfolder of the distribution instead, under their own
+ * names, and its wildcard line installs them into the destination's top;
+ * the others keep a line each beside SETUP.EXE. */
+void CheckLayout(DISTPLAN *pPlan, LPCSTR lpszDefDir, bool bMoveTop);
 
 /* The space the files take once installed, in K: each file's expanded
  * size rounded up to whole clusters of cbCluster bytes. When it passes

@@ -4,6 +4,7 @@
 #include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include "DistNames.h"
 #include "DistOs.h"
 #include "DistScript.h"
 
@@ -203,6 +204,39 @@ void ReadTemplate(const std::string &text, DISTTEMPLATE *pTemplate)
                  "no DefDir in [App]: SETUP.EXE needs the folder it offers (such as DefDir=C:\\APP\\)");
 }
 
+void PointSourceItems(DISTTEMPLATE *pTemplate, DISTPLAN *pPlan)
+{
+    const std::string &folder = pPlan->strTopFolder;
+    int nSection = SECT_NONE;
+    for (DISTLINE &line : pTemplate->lines) {
+        std::string trimmed = Trimmed(line.strText);
+        if (trimmed[0] == '[')
+            nSection = trimmed == "[PM Info]" ? SECT_PMINFO : SECT_NONE;
+        if (nSection != SECT_PMINFO || trimmed[0] == '[' || trimmed[0] == ';')
+            continue;
+        std::string spec = trimmed.substr(0, trimmed.find(','));
+        if (spec.size() <= 3 || (spec[1] != 'S' && spec[1] != 's'))
+            continue;
+        /* The program, with or without the arguments after it. */
+        std::string program = spec.substr(3), bare = program.substr(0, program.find(' '));
+        for (DISTFILE &file : pPlan->files) {
+            if (!file.bMoved || (!SameDistName(program, file.strScript) && !SameDistName(bare, file.strScript)))
+                continue;
+            /* Started from the distribution, it must lie there as it is. */
+            file.strPackedScript.clear();
+            file.strPackedNative.clear();
+            line.strText.insert(line.strText.find_first_not_of(" \t") + 3, folder + "\\");
+            size_t cchSpec = spec.size() + folder.size() + 1;
+            if (cchSpec >= MAXTEXT)
+                AddError(pTemplate, line.uTemplateLine,
+                         "the item's program lies in " + folder + "\\ with the other top files (a "
+                         "[Files] line each would not fit the script), which makes the item specification " +
+                             std::to_string(cchSpec) + " bytes; at most 127");
+            break;
+        }
+    }
+}
+
 /* The key of an [App] line, as the reader cuts it. */
 static std::string KeyOf(const std::string &line)
 {
@@ -231,10 +265,12 @@ static void AddTreeSections(std::vector<DISTLINE> *pLines, const DISTPLAN &plan,
     AddGenerated(pLines, "[SrcDirs]");
     for (size_t i = 0; i < plan.folders.size(); i++)
         for (const DISTFILE &file : plan.files)
-            if (file.iFolder == (int)i) {
+            if (file.iFolder == (int)i && !file.bMoved) {
                 AddGenerated(pLines, std::to_string(i) + "=" + plan.folders[i].strScript);
                 break;
             }
+    if (!plan.strTopFolder.empty())
+        AddGenerated(pLines, std::to_string(plan.iTopSrcId) + "=" + plan.strTopFolder);
     AddGenerated(pLines, "[DstDirs]");
     for (size_t i = 0; i < plan.folders.size(); i++)
         AddGenerated(pLines, std::to_string(i) + "=" + plan.folders[i].strScript);
@@ -243,9 +279,12 @@ static void AddTreeSections(std::vector<DISTLINE> *pLines, const DISTPLAN &plan,
     AddGenerated(pLines, "[Files]");
     for (size_t i = 0; i < plan.files.size(); i++) {
         const DISTFILE &file = plan.files[i];
-        if (!plan.folders[file.iFolder].bWild)
+        if (!plan.folders[file.iFolder].bWild && !file.bMoved)
             AddGenerated(pLines, FileLine(plan, file, bStored ? file.bPacked : false), (int)i);
     }
+    /* The top's moved files go to destination id 0, the top itself. */
+    if (!plan.strTopFolder.empty())
+        AddGenerated(pLines, "*" + std::to_string(plan.iTopSrcId) + "-0,", -1, 0);
     for (size_t i = 0; i < plan.folders.size(); i++)
         if (plan.folders[i].bWild)
             AddGenerated(pLines, "*" + std::to_string(i) + "-" + std::to_string(i) + ",", -1, (int)i);

@@ -42,11 +42,20 @@ bool TemplateToScript(const std::string &bytes, int nEncoding, std::string *pScr
  * InstallToHD other than Yes is an error at its line. */
 void ReadTemplate(const std::string &text, DISTTEMPLATE *pTemplate);
 
+/* Each [PM Info] item that starts a top file from the distribution (the
+ * specification's second character S or s) whose file the plan moved to
+ * its strTopFolder is pointed there, so that it starts the same file, and
+ * the file is kept from being compressed. A specification that passes 127
+ * bytes so is an error at its line. */
+void PointSourceItems(DISTTEMPLATE *pTemplate, DISTPLAN *pPlan);
+
 /* The lines of SETUP.INF: the template's, SpaceNeeded set to uSpaceK,
- * [SrcDirs] for every folder that holds files, [DstDirs] for every folder
- * (parents first), in [Files] a line per file of the folders without a
- * wildcard line, under the name it is stored under (bStored) or its own
- * name, then the folders' wildcard lines, and [End]. */
+ * [SrcDirs] for every folder that holds files (the top's moved files
+ * under an id of their own), [DstDirs] for every folder (parents first),
+ * in [Files] a line per file of the folders without a wildcard line,
+ * under the name it is stored under (bStored) or its own name, then the
+ * wildcard lines (the moved files' first, into the destination's top),
+ * and [End]. */
 std::vector<DISTLINE> MakeScript(const DISTTEMPLATE &tmpl, const DISTPLAN &plan, unsigned long long uSpaceK,
                                  bool bStored);
 

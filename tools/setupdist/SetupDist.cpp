@@ -206,6 +206,14 @@ static bool ParseArgs(DISTRUN *pRun, const std::vector<std::string> &args, std::
 
 /* ---- reading ------------------------------------------------------------ */
 
+/* The template's errors from the iFirst-th on, each at its line. */
+static void ReportTemplateErrors(DISTRUN *pRun, size_t iFirst)
+{
+    for (size_t i = iFirst; i < pRun->tmpl.errors.size(); i++)
+        Error(pRun, pRun->strTemplate + ":" + std::to_string(pRun->tmpl.errors[i].first) + ": error: " +
+                        DistOsScriptToNative(pRun->tmpl.errors[i].second));
+}
+
 static void LoadTemplate(DISTRUN *pRun)
 {
     std::vector<unsigned char> data;
@@ -223,9 +231,7 @@ static void LoadTemplate(DISTRUN *pRun)
         return;
     }
     ReadTemplate(text, &pRun->tmpl);
-    for (const auto &error : pRun->tmpl.errors)
-        Error(pRun, pRun->strTemplate + ":" + std::to_string(error.first) + ": error: " +
-                        DistOsScriptToNative(error.second));
+    ReportTemplateErrors(pRun, 0);
 }
 
 static void PlanError(DISTRUN *pRun, const std::string &rel, const std::string &why)
@@ -294,7 +300,7 @@ static void TakeEntry(DISTRUN *pRun, int iFolder, const DISTENTRY &entry,
     if (entry.bFolder) {
         pSubfolders->push_back({ entry, script });
     } else {
-        DISTFILE file = { iFolder, entry.strName, script, "", "", 0, entry.cbSize, false, 0, entry.llTime };
+        DISTFILE file = { iFolder, entry.strName, script, "", "", 0, entry.cbSize, false, 0, entry.llTime, false };
         plan.files.push_back(file);
     }
 }
@@ -458,7 +464,8 @@ static std::string OutPath(const DISTRUN *pRun, const std::string &rel)
 
 static std::string StoredRel(const DISTRUN *pRun, const DISTFILE &file)
 {
-    return NativePath(pRun->plan, file.iFolder, file.bPacked ? file.strPackedNative : file.strNative);
+    std::string name = file.bPacked ? file.strPackedNative : file.strNative;
+    return file.bMoved ? Join(pRun->plan.strTopFolder, name) : NativePath(pRun->plan, file.iFolder, name);
 }
 
 static bool WriteNew(DISTRUN *pRun, const std::string &rel, const unsigned char *pb, size_t cb)
@@ -492,6 +499,14 @@ static bool MakeFolders(DISTRUN *pRun)
     }
     for (size_t i = 1; i < pRun->plan.folders.size(); i++) {
         std::string path = OutPath(pRun, pRun->plan.folders[i].strNative);
+        if (!DistOsMakeFolder(path)) {
+            Error(pRun, path + ": error: cannot make the folder: " + DistOsLastError());
+            return false;
+        }
+        pRun->made.push_back(path);
+    }
+    if (!pRun->plan.strTopFolder.empty()) {
+        std::string path = OutPath(pRun, pRun->plan.strTopFolder);
         if (!DistOsMakeFolder(path)) {
             Error(pRun, path + ": error: cannot make the folder: " + DistOsLastError());
             return false;
@@ -538,7 +553,8 @@ static bool StoreFile(DISTRUN *pRun, DISTFILE *pFile)
     bool bCanPack = !pFile->strPackedScript.empty();
     if (bSignature && !bCanPack) {
         Error(pRun, Join(pRun->strApp, rel) + ": error: begins like a compressed file, so it must be stored "
-                                              "compressed, and its compressed name is taken or too long");
+                                              "compressed, and its compressed name is taken or too long (or an "
+                                              "item starts it from the distribution)");
         return false;
     }
     pFile->bPacked = false;
@@ -640,6 +656,9 @@ static bool SetFolderTimes(DISTRUN *pRun)
     for (size_t i = pRun->plan.folders.size(); i-- > 1;)
         if (!SetTime(pRun, OutPath(pRun, pRun->plan.folders[i].strNative), pRun->plan.folders[i].llTime))
             return false;
+    if (!pRun->plan.strTopFolder.empty() &&
+        !SetTime(pRun, OutPath(pRun, pRun->plan.strTopFolder), pRun->plan.folders[0].llTime))
+        return false;
     return !pRun->bMadeOut || SetTime(pRun, pRun->strOut, pRun->plan.folders[0].llTime);
 }
 
@@ -703,6 +722,46 @@ static void PrintSummary(DISTRUN *pRun, size_t cbScript)
                                   pRun->strSetupExe + ")");
 }
 
+/* Would the top's files, a [Files] line each, pass the script's limits?
+ * Judged on the longest script the run can write: each file under its
+ * compressed name where it may have one. */
+static bool TopLinesDoNotFit(const DISTRUN *pRun)
+{
+    DISTPLAN plan = pRun->plan;
+    size_t nLines = 0;
+    for (DISTFILE &file : plan.files) {
+        file.bPacked = !file.strPackedScript.empty();
+        nLines += plan.folders[file.iFolder].bWild ? 0 : 1;
+    }
+    return nLines > DIST_MAXLINES ||
+           ScriptText(MakeScript(pRun->tmpl, plan, pRun->uSpaceK, true)).size() >= MAXSCRIPT;
+}
+
+/* The top's files beside SETUP.EXE, a line each, as long as they fit;
+ * else those that fit a wildcard line in a subfolder of their own, and
+ * the template's items that start one of them from the distribution
+ * pointed there. */
+static void LayOut(DISTRUN *pRun)
+{
+    LPCSTR lpszDefDir = pRun->tmpl.bHasDefDir ? pRun->tmpl.strDefDir.c_str() : NULL;
+    DISTPLAN walked = pRun->plan;
+    CheckLayout(&pRun->plan, lpszDefDir, false);
+    if (!TopLinesDoNotFit(pRun))
+        return;
+    pRun->plan = walked;
+    CheckLayout(&pRun->plan, lpszDefDir, true);
+    if (pRun->plan.strTopFolder.empty())
+        return;
+    size_t nMoved = std::count_if(pRun->plan.files.begin(), pRun->plan.files.end(),
+                                  [](const DISTFILE &file) { return file.bMoved; });
+    Say(pRun, "setupdist: a [Files] line each would not fit the script: the top's " + std::to_string(nMoved) +
+                  " files go into " + pRun->plan.strTopFolder + " on the distribution, installed by one "
+                  "wildcard line");
+    size_t nErrors = pRun->tmpl.errors.size();
+    PointSourceItems(&pRun->tmpl, &pRun->plan);
+    ReportTemplateErrors(pRun, nErrors);
+}
+
 /* Everything that can be known without writing: the template, the tree,
  * the output folder, SETUP.EXE, every limit. All are told in one run. */
 static bool Plan(DISTRUN *pRun)
@@ -713,9 +772,9 @@ static bool Plan(DISTRUN *pRun)
     FindSetupExe(pRun);
     if (!bTree)
         return false;
-    CheckLayout(&pRun->plan, pRun->tmpl.bHasDefDir ? pRun->tmpl.strDefDir.c_str() : NULL);
     pRun->uSpaceK = std::max<unsigned long long>(SpaceNeededK(&pRun->plan, pRun->cbCluster),
                                                  pRun->tmpl.uSpaceNeeded);
+    LayOut(pRun);
     ReportPlanErrors(pRun);
     CheckScriptSize(pRun, MakeScript(pRun->tmpl, pRun->plan, pRun->uSpaceK, false));
     return pRun->nErrors == 0;
