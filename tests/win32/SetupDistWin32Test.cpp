@@ -281,7 +281,8 @@ protected:
      * test's folder. */
     bool StartOneFile(const std::string &exe)
     {
-        temp = dir + "temp\\";
+        if (temp.empty())
+            temp = dir + "temp\\";
         CreateDirectoryA(temp.c_str(), NULL);
         char szTemp[MAX_PATH] = "", szTmp[MAX_PATH] = "";
         GetEnvironmentVariableA("TEMP", szTemp, sizeof(szTemp));
@@ -343,13 +344,14 @@ protected:
      * no folder left. */
     void RefuseOneFile(const std::string &exe, const std::string &message)
     {
+        std::vector<std::string> before = FolderEntries(temp);
         ASSERT_TRUE(StartOneFile(exe)) << exe;
         SetupRun run;
         ASSERT_TRUE(run.Attach(pi.dwProcessId));
         EXPECT_EQ(run.AnswerBox(IDOK, 30000), message) << exe;
         EXPECT_EQ(ChildProcess(pi.dwProcessId, 0), 0u) << "the launcher started a program";
         EXPECT_EQ(WaitLauncher(), 0u);
-        EXPECT_TRUE(FolderEntries(temp).empty()) << "a folder is left in " << temp;
+        EXPECT_EQ(FolderEntries(temp), before) << "a folder is left in " << temp;
     }
 
     std::string group, temp;
@@ -368,6 +370,48 @@ TEST_F(OneFileWin32, SetupInstallsTheTreeFromOneFileAndTheFolderGoes)
               0u)
         << out;
     InstallOneFile(dir + "one.exe", dir + "app\\");
+}
+
+/* Two launchers at once unpack into two folders and each removes its
+ * own; a temporary disk too small for the files is one message. */
+TEST_F(OneFileWin32, TwoAtOnceUseTwoFoldersAndAFullDiskIsOneMessage)
+{
+    MakeTree();
+    MakeFile("app\\BIG.BIN", Bytes(2 << 20, 9, true));
+    std::string out, exe = dir + "one.exe";
+    ASSERT_EQ(RunSetupDist("--single-file \"" + exe + "\" \"" + dir + "SETUP.TPL\" \"" + dir + "app\" \"" + dir +
+                               "out\"",
+                           &out),
+              0u)
+        << out;
+    PROCESS_INFORMATION launchers[2];
+    DWORD adwSetup[2];
+    for (int i = 0; i < 2; i++) {
+        ASSERT_TRUE(StartOneFile(exe));
+        launchers[i] = pi;
+    }
+    for (int i = 0; i < 2; i++)
+        adwSetup[i] = ChildProcess(launchers[i].dwProcessId, 30000);
+    std::vector<std::string> folders = FolderEntries(temp);
+    EXPECT_EQ(folders.size(), 2u);
+    for (const std::string &folder : folders)
+        EXPECT_TRUE(FileExists(temp + folder + "\\BIG.BIN")) << folder;
+    for (int i = 0; i < 2; i++) {
+        HANDLE hSetup = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, adwSetup[i]);
+        ASSERT_NE(hSetup, (HANDLE)NULL) << "no SETUP.EXE of launcher " << i;
+        TerminateProcess(hSetup, 0);
+        WaitForSingleObject(hSetup, 5000);
+        CloseHandle(hSetup);
+        pi = launchers[i];
+        EXPECT_EQ(WaitLauncher(), 0u);
+    }
+    EXPECT_TRUE(FolderEntries(temp).empty()) << "a folder is left in " << temp;
+
+    ULARGE_INTEGER cbFree, cbTotal;
+    if (!GetDiskFreeSpaceExA("F:\\", &cbFree, &cbTotal, NULL) || cbTotal.QuadPart > 4u << 20)
+        GTEST_SKIP() << "F: is not the session's 1 MB disk (no file system could be mounted)";
+    temp = "F:\\";
+    RefuseOneFile(exe, Gbk(L"临时文件夹 F:\\ 所在的磁盘空间不足, 无法解压安装文件."));
 }
 
 /* Files made on Linux by single-file-test.sh (libgcab, osslsigncode) in
