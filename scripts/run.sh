@@ -9,6 +9,11 @@
 # build/win/demo-screenshots and prints where the application was
 # installed and which Program Manager group and items were made.
 #
+# It also builds the demo as one file, build/win/demo-setup.exe (setupdist
+# --single-file), from the demo's template without its (S) item line
+# "重新安装": that item runs SETUP.EXE from the distribution's folder, and
+# the one file unpacks into a temporary folder that is removed afterwards.
+#
 # On a machine that cannot run 32-bit programs the same sources are built
 # for x86-64 (build/win64) and installed under 64-bit Wine instead;
 # SETUP_WIN_ARCH=i686|x86_64 overrides the choice.
@@ -34,6 +39,11 @@ wine_prefix_init
 at_exit wine_session_stop
 wine_session_start
 DIST=$BUILD_WIN/demo
+ONEFILE=$BUILD_WIN/demo-setup.exe
+say_onefile() {
+  echo "run: the demo as one file is $ONEFILE ($(stat -c %s "$ONEFILE") bytes), made from demo/SETUP.TPL" \
+    "without its (S) item line \"重新安装\", which cannot work from the temporary folder the one file unpacks into"
+}
 # The walk's output is printed through the terminal as it comes.
 unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 
@@ -41,6 +51,8 @@ if [ -n "$WINE_USER_DISPLAY" ]; then
   echo "run: starting SETUP.EXE of $DIST on display $DISPLAY"
   (cd "$DIST" && wine SETUP.EXE)
   echo "run: the prefix's C: drive is $WINEPREFIX/drive_c (the demo's default folder is C:\\DEMO\\)"
+  say_onefile
+  echo "run: to install the demo from it: BUILD_WIN=$BUILD_WIN WINE_TIMEOUT=0 scripts/wine-run.sh $ONEFILE"
   exit 0
 fi
 
@@ -59,6 +71,7 @@ for bmp in "$SHOTS"/*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
 echo "run: screenshots of every step are in $SHOTS"
+say_onefile
 if [ "$rc" -ne 0 ]; then
   echo "run: the demo installation did not complete (exit code $rc)" >&2
   exit 1

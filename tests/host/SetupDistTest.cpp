@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 #include "DistNames.h"
+#include "FakePe.h"
 #include "InfCheck.h"
 #include "SetupDist.h"
 #include "SetupinfOs.h"
@@ -428,4 +429,31 @@ TEST_F(DistTest, DatesAreKeptRunsAreIdenticalAndExclusionsNamed)
     std::string tar = "cd '" + dir + "' && tar --sort=name --numeric-owner -C one -cf one.tar . && "
                       "tar --sort=name --numeric-owner -C two -cf two.tar . && cmp -s one.tar two.tar";
     EXPECT_EQ(system(tar.c_str()), 0) << "two runs, the same archive";
+}
+
+/* --single-file: the payload opens with cabextract and holds exactly the
+ * distribution folder's files; a template item in the distribution's
+ * folder is refused at its line and nothing is written. */
+TEST_F(DistTest, SingleFileOpensWithCabextractAndRefusesSourceItems)
+{
+    MakeFile("LAUNCHER.EXE", FakePe());
+    MakeFile("app/说明.TXT", std::string(5000, 'a'));
+    MakeFile("app/子/深/数据.BIN", std::string(3000, '\x7f') + "尾");
+    MakeFile("app/子/EMPTY", "");
+    std::vector<std::string> one = { "--single-file", dir + "/one.exe", "--launcher", dir + "/LAUNCHER.EXE" };
+    ASSERT_EQ(Run(one), 0) << said;
+    EXPECT_NE(said.find("one.exe is ready"), std::string::npos) << said;
+    std::string cmd = "cd '" + dir + "' && cabextract -q -d x one.exe && diff -r out x && cabextract -l one.exe > list";
+    ASSERT_EQ(system(cmd.c_str()), 0) << "the cabinet's files differ from the folder's";
+    for (const char *lpszName : { "SETUP.EXE", "SETUP.INF", "子/深/数据.BIN", "子/EMPTY" })
+        EXPECT_NE(Read("list").find(lpszName), std::string::npos) << lpszName << " in\n" << Read("list");
+
+    MakeFile("SETUP.TPL", std::string(szTemplate).replace(std::string(szTemplate).find("[End]"), 5,
+                                                          "xSxSETUP.EXE,重新安装\n[End]"));
+    one[1] = dir + "/two.exe";
+    EXPECT_EQ(Run(one, "app", "out2"), 2);
+    EXPECT_NE(said.find("SETUP.TPL:8: error: this [PM Info] item lies in the distribution's folder"),
+              std::string::npos) << said;
+    EXPECT_FALSE(Exists("two.exe") || Exists("out2"));
+    EXPECT_EQ(Run({}, "app", "out3"), 0) << "without --single-file the item is the publisher's choice: " << said;
 }

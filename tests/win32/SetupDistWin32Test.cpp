@@ -2,10 +2,13 @@
  * SetupDistWin32Test.cpp - what the distribution builder makes, read by
  * the platform: its compressed files expanded by the LZ service byte for
  * byte, and a distribution made by setupdist.exe from a tree with GBK
- * names installed by SETUP.EXE as a user would.
+ * names installed by SETUP.EXE as a user would; the same as one file
+ * (--single-file), made here with FCI or on Linux with libgcab and signed
+ * there, unpacked by the launcher, and cut or changed copies refused.
  */
 #include <windows.h>
 #include <lzexpand.h>
+#include <tlhelp32.h>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <string>
@@ -210,4 +213,219 @@ TEST_F(DistWin32, AThousandFilesInstallWithTheirDates)
     EXPECT_EQ(nDated, 1000);
     RemoveTree(ProgramsFolder() + "K" + tag + "\\");
     RemoveTree(dest);
+}
+
+/* ---- one file (--single-file) ------------------------------------------ */
+
+/* The process that dwParent started, or 0 after dwMs. */
+static DWORD ChildProcess(DWORD dwParent, DWORD dwMs)
+{
+    DWORD dwChild = 0;
+    WaitFor(
+        [&] {
+            HANDLE hSnap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32 pe;
+            pe.dwSize = sizeof(pe);
+            for (BOOL bMore = Process32First(hSnap, &pe); bMore && !dwChild; bMore = Process32Next(hSnap, &pe))
+                if (pe.th32ParentProcessID == dwParent)
+                    dwChild = pe.th32ProcessID;
+            CloseHandle(hSnap);
+            return dwChild != 0;
+        },
+        dwMs);
+    return dwChild;
+}
+
+/* The names in a folder, "." and ".." left out. */
+static std::vector<std::string> FolderEntries(const std::string &dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = FindFirstFileA((dir + "*").c_str(), &fd);
+    for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &fd))
+        if (strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0)
+            names.push_back(fd.cFileName);
+    if (hFind != INVALID_HANDLE_VALUE)
+        FindClose(hFind);
+    return names;
+}
+
+/* Every file below app equals the one of that name below dest. */
+static void ExpectSameTree(const std::string &app, const std::string &dest)
+{
+    for (const std::string &name : FolderEntries(app)) {
+        if (GetFileAttributesA((app + name).c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            ExpectSameTree(app + name + "\\", dest + name + "\\");
+        else
+            EXPECT_TRUE(FileExists(dest + name) && ReadWholeFile(dest + name) == ReadWholeFile(app + name))
+                << dest + name;
+    }
+}
+
+class OneFileWin32 : public DistWin32 {
+protected:
+    /* The tree of the round trip and its template, the group's name. */
+    void MakeTree()
+    {
+        group = Gbk(L"单一文件") + tag;
+        MakeFile("app\\" + Gbk(L"说明.TXT"), Lines(40000));
+        MakeFile("app\\PROG.EXE", ReadWholeFile(TestProgramFolder() + "DEMO.EXE"));
+        MakeFile("app\\BIN\\RANDOM.BIN", Bytes(30000, 5, true));
+        MakeFile("app\\BIN\\EMPTY.DAT", "");
+        MakeFile("app\\" + Gbk(L"数据\\深\\表.TXT"), Lines(3000));
+        MakeFile("SETUP.TPL", "[App]\r\nAppName=" + Gbk(L"单一文件") + "\r\nDefDir=C:\\X\\\r\nDefPMGroup=," +
+                                  group + "\r\n[PM Info]\r\nxDxPROG.EXE," + Gbk(L"程序") + "\r\nxDx" +
+                                  Gbk(L"数据\\深\\表.TXT") + "," + Gbk(L"表") + "\r\n");
+    }
+    /* Starts a one-file distribution with its temporary folder in the
+     * test's folder. */
+    bool StartOneFile(const std::string &exe)
+    {
+        if (temp.empty())
+            temp = dir + "temp\\";
+        CreateDirectoryA(temp.c_str(), NULL);
+        char szTemp[MAX_PATH] = "", szTmp[MAX_PATH] = "";
+        GetEnvironmentVariableA("TEMP", szTemp, sizeof(szTemp));
+        GetEnvironmentVariableA("TMP", szTmp, sizeof(szTmp));
+        SetEnvironmentVariableA("TEMP", temp.c_str());
+        SetEnvironmentVariableA("TMP", temp.c_str());
+        STARTUPINFOA si;
+        memset(&si, 0, sizeof(si));
+        si.cb = sizeof(si);
+        dwStart = GetTickCount();
+        bool bStarted = CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, dir.c_str(), &si, &pi) != 0;
+        SetEnvironmentVariableA("TEMP", szTemp);
+        SetEnvironmentVariableA("TMP", szTmp);
+        return bStarted;
+    }
+    DWORD WaitLauncher()
+    {
+        DWORD dwExit = EXIT_TIMED_OUT;
+        if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(pi.hProcess, &dwExit);
+        else
+            TerminateProcess(pi.hProcess, EXIT_TIMED_OUT);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+        return dwExit;
+    }
+    /* The launcher runs SETUP.EXE, which installs the tree into D:; then
+     * the files, the group's items, the exit code and the temporary folder
+     * are checked. */
+    void InstallOneFile(const std::string &exe, const std::string &app)
+    {
+        std::string dest = "D:\\one" + tag + "\\";
+        ASSERT_TRUE(StartOneFile(exe)) << exe;
+        SetupRun run;
+        ASSERT_TRUE(run.Attach(ChildProcess(pi.dwProcessId, 30000))) << "no SETUP.EXE started by " << exe;
+        ASSERT_NE(run.AcceptWelcome(Gbk(L"单一文件").c_str(), 30000), (HWND)NULL);
+        printf("%s: start to the welcome dialog %lu ms\n", exe.c_str(), GetTickCount() - dwStart);
+        ASSERT_NE(run.ConfirmDestination(dest.c_str()), (HWND)NULL);
+        EXPECT_EQ(run.FinalMessage(30000), Gbk(L"软件安装成功!"));
+        EXPECT_EQ(WaitLauncher(), 0u);
+        CloseGroupWindows(group);
+        ExpectSameTree(app, dest);
+        std::vector<GROUPITEM> items = GroupItems(group);
+        ASSERT_EQ(items.size(), 2u);
+        std::vector<std::pair<std::string, std::string>> want = {
+            { Gbk(L"程序"), Lower(dest + "PROG.EXE") },
+            { Gbk(L"表"), Lower(dest + Gbk(L"数据\\深\\表.TXT")) },
+        };
+        std::sort(want.begin(), want.end());
+        for (size_t i = 0; i < want.size(); i++) {
+            EXPECT_EQ(items[i].name, want[i].first);
+            EXPECT_EQ(Lower(items[i].target), want[i].second);
+        }
+        EXPECT_TRUE(FolderEntries(temp).empty()) << "the launcher's folder is left in " << temp;
+        RemoveTree(ProgramsFolder() + group + "\\");
+        RemoveTree(dest);
+    }
+    /* A damaged one file: one message from the launcher, nothing started,
+     * no folder left. */
+    void RefuseOneFile(const std::string &exe, const std::string &message)
+    {
+        std::vector<std::string> before = FolderEntries(temp);
+        ASSERT_TRUE(StartOneFile(exe)) << exe;
+        SetupRun run;
+        ASSERT_TRUE(run.Attach(pi.dwProcessId));
+        EXPECT_EQ(run.AnswerBox(IDOK, 30000), message) << exe;
+        EXPECT_EQ(ChildProcess(pi.dwProcessId, 0), 0u) << "the launcher started a program";
+        EXPECT_EQ(WaitLauncher(), 0u);
+        EXPECT_EQ(FolderEntries(temp), before) << "a folder is left in " << temp;
+    }
+
+    std::string group, temp;
+    PROCESS_INFORMATION pi;
+    DWORD dwStart;
+};
+
+/* The round trip on Windows: setupdist.exe writes the cabinet with FCI. */
+TEST_F(OneFileWin32, SetupInstallsTheTreeFromOneFileAndTheFolderGoes)
+{
+    MakeTree();
+    std::string out;
+    ASSERT_EQ(RunSetupDist("--single-file \"" + dir + "one.exe\" \"" + dir + "SETUP.TPL\" \"" + dir + "app\" \"" +
+                               dir + "out\"",
+                           &out),
+              0u)
+        << out;
+    InstallOneFile(dir + "one.exe", dir + "app\\");
+}
+
+/* Two launchers at once unpack into two folders and each removes its
+ * own; a temporary disk too small for the files is one message. */
+TEST_F(OneFileWin32, TwoAtOnceUseTwoFoldersAndAFullDiskIsOneMessage)
+{
+    MakeTree();
+    MakeFile("app\\BIG.BIN", Bytes(2 << 20, 9, true));
+    std::string out, exe = dir + "one.exe";
+    ASSERT_EQ(RunSetupDist("--single-file \"" + exe + "\" \"" + dir + "SETUP.TPL\" \"" + dir + "app\" \"" + dir +
+                               "out\"",
+                           &out),
+              0u)
+        << out;
+    PROCESS_INFORMATION launchers[2];
+    DWORD adwSetup[2];
+    for (int i = 0; i < 2; i++) {
+        ASSERT_TRUE(StartOneFile(exe));
+        launchers[i] = pi;
+    }
+    for (int i = 0; i < 2; i++)
+        adwSetup[i] = ChildProcess(launchers[i].dwProcessId, 30000);
+    std::vector<std::string> folders = FolderEntries(temp);
+    EXPECT_EQ(folders.size(), 2u);
+    for (const std::string &folder : folders)
+        EXPECT_TRUE(FileExists(temp + folder + "\\BIG.BIN")) << folder;
+    for (int i = 0; i < 2; i++) {
+        HANDLE hSetup = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, adwSetup[i]);
+        ASSERT_NE(hSetup, (HANDLE)NULL) << "no SETUP.EXE of launcher " << i;
+        TerminateProcess(hSetup, 0);
+        WaitForSingleObject(hSetup, 5000);
+        CloseHandle(hSetup);
+        pi = launchers[i];
+        EXPECT_EQ(WaitLauncher(), 0u);
+    }
+    EXPECT_TRUE(FolderEntries(temp).empty()) << "a folder is left in " << temp;
+
+    ULARGE_INTEGER cbFree, cbTotal;
+    if (!GetDiskFreeSpaceExA("F:\\", &cbFree, &cbTotal, NULL) || cbTotal.QuadPart > 4u << 20)
+        GTEST_SKIP() << "F: is not the session's 1 MB disk (no file system could be mounted)";
+    temp = "F:\\";
+    RefuseOneFile(exe, Gbk(L"临时文件夹 F:\\ 所在的磁盘空间不足, 无法解压安装文件."));
+}
+
+/* Files made on Linux by single-file-test.sh (libgcab, osslsigncode) in
+ * the folder SINGLE_FILE_DIR names: the plain and the signed one install,
+ * the cut and the changed one are refused. */
+TEST_F(OneFileWin32, FilesMadeOnLinuxInstallSignedOrNotAndDamageIsRefused)
+{
+    char szMade[MAX_PATH];
+    if (!GetEnvironmentVariableA("SINGLE_FILE_DIR", szMade, sizeof(szMade)))
+        GTEST_SKIP() << "run by single-file-test.sh, which makes the files";
+    std::string made = std::string(szMade) + "\\";
+    group = Gbk(L"单一文件") + "L";
+    for (const char *lpszName : { "plain.exe", "signed.exe" })
+        InstallOneFile(made + lpszName, made + "app\\");
+    RefuseOneFile(made + "cut.exe", Gbk(L"安装程序文件不完整 (也许没有下载完), 请重新下载."));
+    RefuseOneFile(made + "changed.exe", Gbk(L"安装程序文件已损坏, 请重新下载."));
 }

@@ -89,6 +89,18 @@ unsigned long DistOsMilliseconds();
  * stream is a terminal; "" clears it. */
 void DistOsProgress(const std::string &text);
 
+/* A file for a cabinet: its native path and its name in the cabinet
+ * (UTF-8, a backslash between folders). */
+typedef struct tagDISTCABFILE {
+    std::string strPath;
+    std::string strName;
+} DISTCABFILE;
+
+/* A cabinet of the files in that order, stored as they are (one folder, no
+ * compression), each with its date, names other than ASCII flagged as
+ * UTF-8. FALSE with *pstrWhy when it cannot be made. */
+bool DistOsMakeCabinet(const std::vector<DISTCABFILE> &files, std::vector<unsigned char> *pCab, std::string *pstrWhy);
+
 /* A native path as the script checker's file calls take it: code page
  * 936 on Linux, where its host layer finds the UTF-8 name; the system's
  * code page on Windows, where it reads with the ANSI calls SETUP.EXE

@@ -148,7 +148,9 @@ static void ReadKeyLine(DISTTEMPLATE *pTemplate, const std::string &line, UINT u
     if (nEq == std::string::npos)
         return;
     std::string key = line.substr(0, nEq), value = line.substr(nEq + 1);
-    if (key == "DefDir") {
+    if (key == "AppName") {
+        pTemplate->strAppName = value;
+    } else if (key == "DefDir") {
         pTemplate->bHasDefDir = true;
         pTemplate->strDefDir = value;
         if (value.size() < 2 || !isalpha((unsigned char)value[0]) || value[1] != ':')
@@ -171,6 +173,8 @@ void ReadTemplate(const std::string &text, DISTTEMPLATE *pTemplate)
     pTemplate->iAppHeader = -1;
     pTemplate->bHasDefDir = pTemplate->bHasSpaceNeeded = pTemplate->bHasInstallToHD = false;
     pTemplate->uSpaceNeeded = 0;
+    pTemplate->strAppName.clear();
+    pTemplate->sourceItems.clear();
     int nSection = SECT_NONE;
     bool bHeaderSeen = false, bTextSeen = false;
     UINT uLine = 0;
@@ -192,6 +196,9 @@ void ReadTemplate(const std::string &text, DISTTEMPLATE *pTemplate)
                                        "(keys belong under [App])");
         } else if (nSection == SECT_APP && trimmed[0] != ';') {
             ReadKeyLine(pTemplate, trimmed, uLine);
+        } else if (nSection == SECT_PMINFO && trimmed.size() > 1 && trimmed[0] != ';' &&
+                   (trimmed[1] == 'S' || trimmed[1] == 's')) {
+            pTemplate->sourceItems.push_back(uLine);
         }
         pTemplate->lines.push_back({ line, uLine, -1, -1 });
     }

@@ -26,7 +26,9 @@ typedef struct tagDISTTEMPLATE {
     int iAppHeader;             /* the first [App] header, or -1 */
     bool bHasDefDir, bHasSpaceNeeded, bHasInstallToHD;
     std::string strDefDir;
+    std::string strAppName;     /* AppName's value, or "" */
     UINT uSpaceNeeded;          /* the largest value given */
+    std::vector<UINT> sourceItems;      /* lines of [PM Info] items in the distribution's folder ("(S)") */
 } DISTTEMPLATE;
 
 /* The template's bytes (nEncoding a DIST_ENC_ value) in code page 936.

@@ -17,6 +17,7 @@
 #include "DistOs.h"
 #include "DistScript.h"
 #include "InfCheck.h"
+#include "Payload.h"
 #include "SetupinfOs.h"
 #include "SetupDist.h"
 #include "Szdd.h"
@@ -25,9 +26,14 @@
 #ifndef SETUPDIST_BUILD_SETUP_EXE
 #define SETUPDIST_BUILD_SETUP_EXE ""
 #endif
+#ifndef SETUPDIST_BUILD_LAUNCHER
+#define SETUPDIST_BUILD_LAUNCHER ""
+#endif
 
 /* Where an installed setupdist finds SETUP.EXE, from its own folder. */
 #define DIST_SHARED_SETUP_EXE "../share/setupdist/SETUP.EXE"
+#define DIST_LAUNCHER "LAUNCHER.EXE"
+#define DIST_SHARED_LAUNCHER "../share/setupdist/LAUNCHER.EXE"
 
 #define COMPRESS_AUTO   0
 #define COMPRESS_ALWAYS 1
@@ -39,6 +45,7 @@
 static const char szUsage[] =
     "usage: setupdist [--compress auto|always|never] [--cluster BYTES] [--setup-exe PATH]\n"
     "                 [--exclude PATTERN]... [--template-encoding auto|utf-8|gbk] [--dry-run]\n"
+    "                 [--single-file OUT.EXE [--launcher PATH]]\n"
     "                 TEMPLATE APP-FOLDER OUT-FOLDER";
 
 static const char szHelp[] =
@@ -60,6 +67,13 @@ static const char szHelp[] =
     "                        utf-8 or gbk\n"
     "  --dry-run             do every step and every check, then remove what was\n"
     "                        written; the exit code is the real run's\n"
+    "  --single-file OUT.EXE also write the distribution as one program (new file):\n"
+    "                        the launcher followed by a cabinet of OUT-FOLDER's files;\n"
+    "                        it unpacks them into a temporary folder, runs SETUP.EXE\n"
+    "                        there and removes the folder. [PM Info] items in the\n"
+    "                        distribution's folder (second character S) are refused\n"
+    "  --launcher PATH       the launcher; by default " DIST_LAUNCHER " beside setupdist,\n"
+    "                        then " DIST_SHARED_LAUNCHER " from its folder\n"
     "\n"
     "Exit code: 0 ready, 2 errors (nothing left in OUT-FOLDER), 64 wrong arguments.";
 
@@ -67,6 +81,7 @@ static const char *const aDefaultExcludes[] = { ".git", "Thumbs.db", "desktop.in
 
 typedef struct tagDISTRUN {
     std::string strTemplate, strApp, strOut, strSetupExe;
+    std::string strSingleFile, strLauncher;
     std::vector<std::string> excludes;
     int nCompress, nEncoding;
     unsigned long cbCluster;
@@ -82,6 +97,7 @@ typedef struct tagDISTRUN {
     std::vector<std::string> walking;   /* full paths of the folders being walked */
     std::vector<std::string> made;      /* files and folders written, in order */
     unsigned long ulStart, ulLastProgress;
+    size_t cbLauncher, cbSingleFile;
 } DISTRUN;
 
 static void Say(DISTRUN *pRun, const std::string &text)
@@ -160,6 +176,12 @@ static bool ParseOption(DISTRUN *pRun, const std::string &arg, const std::string
     } else if (arg == "--exclude") {
         pRun->excludes.push_back(value);
         return true;
+    } else if (arg == "--single-file") {
+        pRun->strSingleFile = value;
+        return true;
+    } else if (arg == "--launcher") {
+        pRun->strLauncher = value;
+        return true;
     }
     return false;
 }
@@ -167,7 +189,7 @@ static bool ParseOption(DISTRUN *pRun, const std::string &arg, const std::string
 static bool ParseArgs(DISTRUN *pRun, const std::vector<std::string> &args, std::string *pstrWhy)
 {
     static const char *const aValued[] = { "--compress", "--cluster", "--template-encoding", "--setup-exe",
-                                           "--exclude" };
+                                           "--exclude", "--single-file", "--launcher" };
     std::vector<std::string> names;
     for (size_t i = 0; i < args.size(); i++) {
         const std::string &arg = args[i];
@@ -192,6 +214,10 @@ static bool ParseArgs(DISTRUN *pRun, const std::vector<std::string> &args, std::
     if (names.size() != 3) {
         *pstrWhy = "three names are needed, TEMPLATE APP-FOLDER OUT-FOLDER; " + std::to_string(names.size()) +
                    (names.size() == 1 ? " is given" : " are given");
+        return false;
+    }
+    if (!pRun->strLauncher.empty() && pRun->strSingleFile.empty()) {
+        *pstrWhy = "--launcher is for --single-file";
         return false;
     }
     pRun->strTemplate = names[0];
@@ -424,6 +450,40 @@ static void FindSetupExe(DISTRUN *pRun)
         Error(pRun, pRun->strSetupExe + ": error: not a Windows program");
 }
 
+/* --single-file: no item may point into the distribution's folder, which
+ * is removed after the installation; the launcher is --launcher, else the
+ * one beside the tool, else the installed one, else the build's; the one
+ * file is new. */
+static void CheckSingleFile(DISTRUN *pRun)
+{
+    if (pRun->strSingleFile.empty())
+        return;
+    for (UINT uLine : pRun->tmpl.sourceItems)
+        Error(pRun, pRun->strTemplate + ":" + std::to_string(uLine) +
+                        ": error: this [PM Info] item lies in the distribution's folder (its second character is "
+                        "S); the one file runs SETUP.EXE from a temporary folder that is removed afterwards, so "
+                        "the item would lead nowhere: leave the line out of the template for --single-file");
+    if (pRun->strLauncher.empty()) {
+        std::string beside = DistOsToolFolder() + DIST_LAUNCHER;
+        std::string shared = DistOsToolFolder() + DIST_SHARED_LAUNCHER;
+        pRun->strLauncher = DistOsKind(beside) == 0   ? beside
+                            : DistOsKind(shared) == 0 ? shared
+                                                      : SETUPDIST_BUILD_LAUNCHER;
+    }
+    int nKind = pRun->strLauncher.empty() ? -1 : DistOsKind(pRun->strLauncher);
+    std::vector<unsigned char> data;
+    if (nKind < 0)
+        Error(pRun, (pRun->strLauncher.empty() ? std::string("setupdist") : pRun->strLauncher) +
+                        ": error: no " DIST_LAUNCHER " here, beside the tool, in " DIST_SHARED_LAUNCHER
+                        " nor in the build; name one with --launcher");
+    else if (nKind == 1)
+        Error(pRun, pRun->strLauncher + ": error: a folder; --launcher names the launcher file itself");
+    else if (!DistOsReadFile(pRun->strLauncher, &data) || PayloadEnd(data.data(), data.size()) == 0)
+        Error(pRun, pRun->strLauncher + ": error: not a Windows program (--launcher)");
+    if (DistOsKind(pRun->strSingleFile) >= 0)
+        Error(pRun, pRun->strSingleFile + ": error: already exists; --single-file writes a new file");
+}
+
 /* The plan's errors, each naming its file below the application's folder. */
 static void ReportPlanErrors(DISTRUN *pRun)
 {
@@ -605,6 +665,55 @@ static bool CopySetupExe(DISTRUN *pRun)
            SetTime(pRun, OutPath(pRun, DIST_SETUPEXE), DistOsTime(pRun->strSetupExe));
 }
 
+/* The one file: the launcher, a cabinet of the distribution's files as
+ * they lie in OUT-FOLDER (SETUP.EXE and SETUP.INF first), the trailer,
+ * zero bytes to a multiple of 8. It is read back as the launcher reads
+ * it before it is written. */
+static bool WriteSingleFile(DISTRUN *pRun)
+{
+    std::vector<DISTCABFILE> files = { { OutPath(pRun, DIST_SETUPEXE), DIST_SETUPEXE },
+                                       { OutPath(pRun, DIST_SCRIPT), DIST_SCRIPT } };
+    for (const DISTFILE &file : pRun->plan.files) {
+        std::string rel = StoredRel(pRun, file), name = rel;
+        std::replace(name.begin(), name.end(), chDistSep, '\\');
+        files.push_back({ OutPath(pRun, rel), name });
+    }
+    std::vector<unsigned char> out, cab;
+    std::string why;
+    if (!DistOsReadFile(pRun->strLauncher, &out)) {
+        Error(pRun, pRun->strLauncher + ": error: cannot read the file: " + DistOsLastError());
+        return false;
+    }
+    pRun->cbLauncher = out.size();
+    if (!DistOsMakeCabinet(files, &cab, &why)) {
+        Error(pRun, pRun->strSingleFile + ": error: cannot make the cabinet: " + why);
+        return false;
+    }
+    if (cab.size() >= 0x7FFFFFFF) {
+        Error(pRun, pRun->strSingleFile + ": error: the distribution is 2 GB or more; one file holds less");
+        return false;
+    }
+    unsigned char abTrailer[PAYLOAD_TRAILER];
+    MakePayloadTrailer(cab.data(), cab.size(), pRun->tmpl.strAppName.c_str(), abTrailer);
+    out.insert(out.end(), cab.begin(), cab.end());
+    out.insert(out.end(), abTrailer, abTrailer + sizeof(abTrailer));
+    out.resize((out.size() + 7) / 8 * 8, 0);
+    PAYLOAD payload;
+    int nResult = FindPayload(out.data(), out.size(), &payload);
+    if (nResult != PAYLOAD_OK || payload.nFiles != files.size()) {
+        Error(pRun, pRun->strSingleFile + ": error: the launcher would not read the file made (result " +
+                        std::to_string(nResult) + ", " + std::to_string(payload.nFiles) + " files)");
+        return false;
+    }
+    if (!DistOsWriteNewFile(pRun->strSingleFile, out.data(), out.size())) {
+        Error(pRun, pRun->strSingleFile + ": error: cannot write the file: " + DistOsLastError());
+        return false;
+    }
+    pRun->made.push_back(pRun->strSingleFile);
+    pRun->cbSingleFile = out.size();
+    return true;
+}
+
 /* A finding of the checker, told at the template's line it comes from
  * or at the made script's line. */
 static void ReportFinding(DISTRUN *pRun, const std::vector<DISTLINE> &lines, const FINDING &finding)
@@ -720,6 +829,10 @@ static void PrintSummary(DISTRUN *pRun, size_t cbScript)
     Say(pRun, pRun->bDryRun ? "setupdist: dry run: every step done and checked, nothing kept"
                             : "setupdist: " + pRun->strOut + " is ready (" DIST_SETUPEXE " from " +
                                   pRun->strSetupExe + ")");
+    if (!pRun->strSingleFile.empty() && !pRun->bDryRun)
+        Say(pRun, "setupdist: " + pRun->strSingleFile + " is ready: one file of " + std::to_string(pRun->cbSingleFile) +
+                      " bytes (the launcher " + pRun->strLauncher + ", " + std::to_string(pRun->cbLauncher) +
+                      " bytes, and the distribution's files)");
 }
 
 /* Would the top's files, a [Files] line each, pass the script's limits?
@@ -770,6 +883,7 @@ static bool Plan(DISTRUN *pRun)
     bool bTree = WalkApp(pRun);
     CheckOutFolder(pRun);
     FindSetupExe(pRun);
+    CheckSingleFile(pRun);
     if (!bTree)
         return false;
     pRun->uSpaceK = std::max<unsigned long long>(SpaceNeededK(&pRun->plan, pRun->cbCluster),
@@ -790,7 +904,8 @@ static bool Build(DISTRUN *pRun)
     std::vector<DISTLINE> lines = MakeScript(pRun->tmpl, pRun->plan, pRun->uSpaceK, true);
     CheckScriptSize(pRun, lines);
     if (pRun->nErrors || Interrupted(pRun) || !CopySetupExe(pRun) || !FinishScript(pRun, lines) ||
-        !SetFolderTimes(pRun) || Interrupted(pRun))
+        !SetFolderTimes(pRun) || Interrupted(pRun) ||
+        (!pRun->strSingleFile.empty() && !WriteSingleFile(pRun)))
         return false;
     if (pRun->bDryRun) {
         PrintPlan(pRun);

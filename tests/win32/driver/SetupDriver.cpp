@@ -243,6 +243,13 @@ bool SetupRun::Start()
     return CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, m_dir.c_str(), &si, &m_pi) != 0;
 }
 
+bool SetupRun::Attach(DWORD dwProcessId)
+{
+    m_pi.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, dwProcessId);
+    m_pi.dwProcessId = dwProcessId;
+    return m_pi.hProcess != NULL;
+}
+
 bool SetupRun::Running()
 {
     return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;

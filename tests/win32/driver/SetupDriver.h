@@ -86,6 +86,9 @@ public:
     void MakeDir(const std::string &relPath);
 
     bool Start();
+    /* Drives a SETUP.EXE that another program started (a one-file
+     * distribution's launcher) instead of starting one. */
+    bool Attach(DWORD dwProcessId);
     DWORD ProcessId() const { return m_pi.dwProcessId; }
     HANDLE MainThread() const { return m_pi.hThread; }
 
