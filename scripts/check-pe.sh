@@ -4,18 +4,8 @@
 # DLL to ship beside it), with its bitmaps, dialogs and strings in
 # language 1028. Needs no Wine, so it runs on every machine.
 set -uo pipefail
-export LC_ALL=C   # objdump's words are matched below
-exe=$1
-dump=$(i686-w64-mingw32-objdump -p "$exe") || { echo "check-pe: cannot read $exe" >&2; exit 1; }
-fail=0
-bad() { echo "check-pe: $exe: $*" >&2; fail=1; }
-
-grep -q 'file format pei-i386$' <<<"$dump" || bad "not a 32-bit (i386) program"
-grep -qE '^Subsystem[[:space:]]+00000002' <<<"$dump" || bad "not a GUI program"
-system_dlls=' advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll shlwapi.dll user32.dll '
-while read -r dll; do
-  [[ "$system_dlls" == *" ${dll,,} "* ]] || bad "imports $dll, which is not a system DLL"
-done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+source "$(dirname "$0")/pe-checks.sh"
+pe_checks check-pe "$1" 'advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll shlwapi.dll user32.dll'
 
 # The resource tree, as "type/name/language" lines.
 res=$(awk '

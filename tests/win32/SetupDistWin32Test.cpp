@@ -35,6 +35,22 @@ static std::string Lower(std::string s)
 }
 
 /* Runs setupdist.exe (beside the test) with args; its output in *pOut. */
+/* The group the test templates make: 程序 and 表, pointing into dest. */
+static void ExpectTheTwoItems(const std::string &group, const std::string &dest)
+{
+    std::vector<GROUPITEM> items = GroupItems(group);
+    ASSERT_EQ(items.size(), 2u);
+    std::vector<std::pair<std::string, std::string>> want = {
+        { Gbk(L"程序"), Lower(dest + "PROG.EXE") },
+        { Gbk(L"表"), Lower(dest + Gbk(L"数据\\深\\表.TXT")) },
+    };
+    std::sort(want.begin(), want.end());
+    for (size_t i = 0; i < want.size(); i++) {
+        EXPECT_EQ(items[i].name, want[i].first);
+        EXPECT_EQ(Lower(items[i].target), want[i].second);
+    }
+}
+
 static DWORD RunSetupDist(const std::string &args, std::string *pOut)
 {
     std::string log = TestProgramFolder() + "setupdist" + std::to_string(GetCurrentProcessId()) + ".log";
@@ -145,17 +161,7 @@ TEST_F(DistWin32, SetupInstallsWhatTheBuilderMadeFromATree)
 
     for (const auto &file : tree)
         EXPECT_TRUE(ReadWholeFile(dest + file.first) == file.second) << file.first;
-    std::vector<GROUPITEM> items = GroupItems(group);
-    ASSERT_EQ(items.size(), 2u);
-    std::vector<std::pair<std::string, std::string>> want = {
-        { Gbk(L"程序"), Lower(dest + "PROG.EXE") },
-        { Gbk(L"表"), Lower(dest + Gbk(L"数据\\深\\表.TXT")) },
-    };
-    std::sort(want.begin(), want.end());
-    for (size_t i = 0; i < want.size(); i++) {
-        EXPECT_EQ(items[i].name, want[i].first);
-        EXPECT_EQ(Lower(items[i].target), want[i].second);
-    }
+    ExpectTheTwoItems(group, dest);
     RemoveTree(ProgramsFolder() + group + "\\");
     RemoveTree(dest);
 }
@@ -325,17 +331,7 @@ protected:
         EXPECT_EQ(WaitLauncher(), 0u);
         CloseGroupWindows(group);
         ExpectSameTree(app, dest);
-        std::vector<GROUPITEM> items = GroupItems(group);
-        ASSERT_EQ(items.size(), 2u);
-        std::vector<std::pair<std::string, std::string>> want = {
-            { Gbk(L"程序"), Lower(dest + "PROG.EXE") },
-            { Gbk(L"表"), Lower(dest + Gbk(L"数据\\深\\表.TXT")) },
-        };
-        std::sort(want.begin(), want.end());
-        for (size_t i = 0; i < want.size(); i++) {
-            EXPECT_EQ(items[i].name, want[i].first);
-            EXPECT_EQ(Lower(items[i].target), want[i].second);
-        }
+        ExpectTheTwoItems(group, dest);
         EXPECT_TRUE(FolderEntries(temp).empty()) << "the launcher's folder is left in " << temp;
         RemoveTree(ProgramsFolder() + group + "\\");
         RemoveTree(dest);
