@@ -4,7 +4,6 @@
  * expanded on the way when it is stored compressed, one meter step each.
  */
 #include <windows.h>
-#include <lzexpand.h>
 #include "CopyPath.h"
 #include "Setupinf.h"
 #include "meter.h"
@@ -12,8 +11,8 @@
 #include "Setupdlg.h"
 #include "SetupGlobals.h"
 
-/* The copy reads and writes in blocks this large: the platform's own
- * LZCopy moves 1000 bytes a call, and under Wine every call costs. */
+/* The copy reads and writes in blocks this large: under Wine every call
+ * to the system costs. */
 #define COPYBLOCK 65536
 
 /* The progress dialog while CopyFiles runs, and when its label and meter
@@ -98,20 +97,35 @@ static BOOL CopyPlain(HANDLE hSrc, HANDLE hDst, char *buf, DWORD cbFirst)
     return TRUE;
 }
 
-/* A compressed source expanded through the platform's LZ service. A
- * stream cut short reads short without an error: the whole must be the
+/* A compressed source, expanded as it is read; its first cbFirst bytes,
+ * header included, are in buf. Expanded here rather than by the
+ * platform's LZ service, which under Wine reads one byte a call. A
+ * stream cut short or running long is refused: the whole must be the
  * size its header gave, counted in 64 bits. */
-static BOOL CopyExpanded(INT hLz, HANDLE hDst, char *buf, DWORD dwSize)
+static BOOL CopyExpanded(HANDLE hSrc, HANDLE hDst, BYTE *buf, DWORD cbFirst, DWORD dwSize)
 {
+    EXPANDER ex;
+    BYTE abOut[COPYBLOCK];
     unsigned long long cbTotal = 0;
-    INT cb;
-    while ((cb = LZRead(hLz, buf, COPYBLOCK)) > 0) {
-        if (!WriteAll(hDst, buf, (DWORD)cb))
-            return FALSE;
-        cbTotal += (unsigned)cb;
+    const BYTE *pb = buf + LZHEADER;
+    DWORD cb = cbFirst - LZHEADER;
+    ExpandStart(&ex);
+    do {
+        while (cb > 0) {
+            UINT cbUsed = 0;
+            UINT cbOut = ExpandItems(&ex, pb, cb, &cbUsed, abOut, sizeof(abOut));
+            cbTotal += cbOut;
+            if (cbTotal > dwSize || !WriteAll(hDst, (const char *)abOut, cbOut))
+                return FALSE;
+            pb += cbUsed;
+            cb -= cbUsed;
+        }
         PaintProgressIfDue();
-    }
-    return cb == 0 && cbTotal == dwSize;
+        if (!ReadFile(hSrc, buf, COPYBLOCK, &cb, NULL))
+            return FALSE;
+        pb = buf;
+    } while (cb > 0);
+    return cbTotal == dwSize;
 }
 
 /* Puts a complete copy in place, or removes what a failed one made: the
@@ -141,28 +155,20 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     DWORD cbFirst = 0, dwSize = 0;
     FILETIME ftWrite;
     BOOL bTime = GetFileTime(hSrc, NULL, NULL, &ftWrite);
-    INT hLz = -1;
     int nKind = ReadFile(hSrc, buf, sizeof(buf), &cbFirst, NULL) ? ClassifySource((BYTE *)buf, cbFirst, &dwSize)
                                                                     : SRC_DAMAGED;
-    if (nKind == SRC_COMPRESSED && SetFilePointer(hSrc, 0, NULL, FILE_BEGIN) == 0)
-        hLz = LZInit((INT)(INT_PTR)hSrc);
     HANDLE hDst = INVALID_HANDLE_VALUE;
-    if (nKind == SRC_PLAIN || hLz >= 0)
+    if (nKind != SRC_DAMAGED)
         hDst = OpenDestFile(szDst, lpszDstFolder, szTmp);
     if (hDst == INVALID_HANDLE_VALUE) {
-        if (hLz >= 0)
-            LZClose(hLz);
-        else
-            CloseHandle(hSrc);
+        CloseHandle(hSrc);
         return 0;
     }
 
-    BOOL bOk = hLz >= 0 ? CopyExpanded(hLz, hDst, buf, dwSize) : CopyPlain(hSrc, hDst, buf, cbFirst);
+    BOOL bOk = nKind == SRC_COMPRESSED ? CopyExpanded(hSrc, hDst, (BYTE *)buf, cbFirst, dwSize)
+                                       : CopyPlain(hSrc, hDst, buf, cbFirst);
     /* Closed before the copy takes its place: it may be that very file. */
-    if (hLz >= 0)
-        LZClose(hLz);
-    else
-        CloseHandle(hSrc);
+    CloseHandle(hSrc);
     if (bOk && bTime)
         SetFileTime(hDst, NULL, NULL, &ftWrite);
     /* A write the system delayed may fail only now. */

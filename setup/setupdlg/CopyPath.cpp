@@ -1,5 +1,6 @@
 /*
- * CopyPath.cpp - bounded joining of the copy step's folders and names.
+ * CopyPath.cpp - bounded joining of the copy step's folders and names,
+ * and the expansion of its compressed sources.
  */
 #include <string.h>
 #include "CopyPath.h"
@@ -44,4 +45,56 @@ int ClassifySource(const BYTE *pb, UINT cb, DWORD *pdwSize)
         return SRC_DAMAGED;
     *pdwSize = (DWORD)pb[10] | (DWORD)pb[11] << 8 | (DWORD)pb[12] << 16 | (DWORD)pb[13] << 24;
     return SRC_COMPRESSED;
+}
+
+void ExpandStart(EXPANDER *pex)
+{
+    memset(pex->abRing, ' ', sizeof(pex->abRing));
+    pex->iRing = LZRING - 16;
+    pex->uFlags = 0;
+    pex->nHeld = -1;
+}
+
+static void PutByte(EXPANDER *pex, BYTE b, BYTE *pbOut, UINT *piOut)
+{
+    pex->abRing[pex->iRing] = b;
+    pex->iRing = (pex->iRing + 1) & (LZRING - 1);
+    pbOut[(*piOut)++] = b;
+}
+
+UINT ExpandItems(EXPANDER *pex, const BYTE *pbIn, UINT cbIn, UINT *pcbUsed, BYTE *pbOut, UINT cbOut)
+{
+    UINT iIn = 0, iOut = 0;
+    while (iOut + LZMAXITEM <= cbOut) {
+        if (pex->nHeld < 0) {
+            /* A flag byte gives eight bits; the marker above them
+             * reaches bit 8 when they are used up. */
+            if (!(pex->uFlags & 0x100)) {
+                if (iIn == cbIn)
+                    break;
+                pex->uFlags = pbIn[iIn++] | 0xFF00u;
+            }
+            if (iIn == cbIn)
+                break;
+            BOOL bLiteral = pex->uFlags & 1;
+            pex->uFlags >>= 1;
+            if (bLiteral) {
+                PutByte(pex, pbIn[iIn++], pbOut, &iOut);
+                continue;
+            }
+            pex->nHeld = pbIn[iIn++];
+        }
+        if (iIn == cbIn)
+            break;
+        UINT b = pbIn[iIn++];
+        UINT iFrom = (UINT)pex->nHeld | (b & 0xF0u) << 4;
+        pex->nHeld = -1;
+        /* One byte at a time: a match may take bytes it has just put. */
+        for (UINT cb = (b & 0x0Fu) + 3; cb > 0; cb--) {
+            PutByte(pex, pex->abRing[iFrom], pbOut, &iOut);
+            iFrom = (iFrom + 1) & (LZRING - 1);
+        }
+    }
+    *pcbUsed = iIn;
+    return iOut;
 }

@@ -1,6 +1,7 @@
 /*
- * CopyPath.h - joining the folders and names of the copy step, bounded:
- * a path that would not fit is refused, never cut; only a label is.
+ * CopyPath.h - the copy step's work that needs no system: joining its
+ * folders and names, bounded (a path that would not fit is refused, never
+ * cut; only a label is), and recognising and expanding compressed sources.
  */
 #ifndef COPYPATH_H
 #define COPYPATH_H
@@ -29,5 +30,28 @@ BOOL JoinLabel(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond);
                              * unknown method or a header cut short */
 #define LZHEADER        14  /* signature, method, last character, size */
 int ClassifySource(const BYTE *pb, UINT cb, DWORD *pdwSize);
+
+/* After the header, a compressed source is LZ77 items over a ring of
+ * 4096 bytes that starts filled with blanks, eight items behind each flag
+ * byte: a set bit is one byte as it is, a clear one two bytes telling
+ * where in the ring to copy from and how much (3 to 18 bytes). The
+ * platform's LZ service reads such a file one byte a call; this reads it
+ * in blocks, which may end anywhere, also inside an item. */
+#define LZRING      4096
+#define LZMAXITEM   18      /* the most bytes one item gives */
+typedef struct tagEXPANDER {
+    BYTE abRing[LZRING];
+    UINT iRing;             /* where the next byte goes */
+    UINT uFlags;            /* the flag bits still to use, over a marker bit */
+    int nHeld;              /* a match's first byte whose second is to come, or -1 */
+} EXPANDER;
+
+void ExpandStart(EXPANDER *pex);
+
+/* Expands the items in the cbIn bytes at pbIn into pbOut, which holds
+ * cbOut bytes (at least LZMAXITEM), until the input is used up or the
+ * next item might not fit. *pcbUsed gets how much input was used; the
+ * rest is to be passed again. Returns the number of bytes put in pbOut. */
+UINT ExpandItems(EXPANDER *pex, const BYTE *pbIn, UINT cbIn, UINT *pcbUsed, BYTE *pbOut, UINT cbOut);
 
 #endif
