@@ -87,10 +87,19 @@ UINT ExpandItems(EXPANDER *pex, const BYTE *pbIn, UINT cbIn, UINT *pcbUsed, BYTE
         if (iIn == cbIn)
             break;
         UINT b = pbIn[iIn++];
-        UINT iFrom = (UINT)pex->nHeld | (b & 0xF0u) << 4;
+        UINT iFrom = (UINT)pex->nHeld | (b & 0xF0u) << 4, cb = (b & 0x0Fu) + 3;
         pex->nHeld = -1;
-        /* One byte at a time: a match may take bytes it has just put. */
-        for (UINT cb = (b & 0x0Fu) + 3; cb > 0; cb--) {
+        BYTE *pbTo = pex->abRing + pex->iRing;
+        if (iFrom + cb <= LZRING && pex->iRing + cb <= LZRING && (iFrom >= pex->iRing || pex->iRing - iFrom >= cb)) {
+            /* Most matches neither wrap nor take bytes they put. */
+            memmove(pbTo, pex->abRing + iFrom, cb);
+            memcpy(pbOut + iOut, pbTo, cb);
+            iOut += cb;
+            pex->iRing = (pex->iRing + cb) & (LZRING - 1);
+            continue;
+        }
+        /* Else one byte at a time, each put before the next is taken. */
+        for (; cb > 0; cb--) {
             PutByte(pex, pex->abRing[iFrom], pbOut, &iOut);
             iFrom = (iFrom + 1) & (LZRING - 1);
         }
