@@ -3,14 +3,16 @@
  *
  *   copy_bench.exe DISTDIR DESTDIR
  *   copy_bench.exe --first-window EXE
+ *   copy_bench.exe --welcome DISTDIR
  *
  * DISTDIR holds SETUP.EXE's SETUP.INF and payload (made by
  * bench/copy-bench.sh); the program starts SETUP.EXE there, presses
  * Install, types DESTDIR, presses OK and measures from that OK until the
- * progress dialog is gone, then answers the final message. It also
- * prints the time from the start of SETUP.EXE to its welcome dialog.
- * With --first-window, EXE is the bench's one-window program: the time
- * from its start to its window on screen, polled the same way.
+ * progress dialog is gone, then answers the final message.
+ * With --welcome, the time from the start of SETUP.EXE in DISTDIR to its
+ * welcome dialog on screen; SETUP.EXE is then ended. With --first-window,
+ * EXE is the bench's one-window program: the time from its start to its
+ * window on screen, timed the same way.
  */
 #include <windows.h>
 #include <stdio.h>
@@ -25,26 +27,36 @@ static double Seconds(const LARGE_INTEGER &t0, const LARGE_INTEGER &t1)
     return (double)(t1.QuadPart - t0.QuadPart) / freq.QuadPart;
 }
 
-static int FirstWindow(const char *lpszExe)
+/* Starts EXE in folder lpszDir (NULL: this one) and prints, after
+ * lpszWhat, the time until a window of the class and caption is visible;
+ * then ends the program, asking first when bAsk. This program's own
+ * window system is set up before the clock starts, so that both programs
+ * timed this way are timed alike. */
+static int TimeFirstWindow(LPCSTR lpszExe, LPCSTR lpszDir, LPCSTR lpszClass, LPCSTR lpszCaption,
+                           LPCSTR lpszWhat, bool bAsk)
 {
+    FindWindowA(lpszClass, lpszCaption);
     STARTUPINFOA si;
     PROCESS_INFORMATION pi;
     ZeroMemory(&si, sizeof(si));
     si.cb = sizeof(si);
     LARGE_INTEGER t0, t1;
     QueryPerformanceCounter(&t0);
-    if (!CreateProcessA(lpszExe, NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+    if (!CreateProcessA(lpszExe, NULL, NULL, NULL, FALSE, 0, NULL, lpszDir, &si, &pi))
         return 1;
-    /* Polled as the driver polls for the welcome dialog. */
+    /* Polled as the test driver polls for the welcome dialog. */
     HWND hwnd = NULL;
     bool bFound = WaitFor([&] {
-        hwnd = FindWindowA("FirstWindow", "FirstWindow");
+        hwnd = FindWindowA(lpszClass, lpszCaption);
         return hwnd && IsWindowVisible(hwnd);
     }, 30000);
     QueryPerformanceCounter(&t1);
     if (bFound)
-        printf("first window: %.3f s\n", Seconds(t0, t1));
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        printf("%s: %.3f s\n", lpszWhat, Seconds(t0, t1));
+    if (bAsk && bFound)
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    else
+        TerminateProcess(pi.hProcess, 0);
     bool bEnded = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
@@ -54,7 +66,12 @@ static int FirstWindow(const char *lpszExe)
 int main(int argc, char **argv)
 {
     if (argc == 3 && strcmp(argv[1], "--first-window") == 0)
-        return FirstWindow(argv[2]);
+        return TimeFirstWindow(argv[2], NULL, "FirstWindow", "FirstWindow", "first window", true);
+    if (argc == 3 && strcmp(argv[1], "--welcome") == 0) {
+        std::string dir = argv[2];
+        /* The welcome dialog has the application's name as its caption. */
+        return TimeFirstWindow((dir + "\\SETUP.EXE").c_str(), dir.c_str(), "#32770", "CopyBench", "welcome", false);
+    }
     if (argc != 3) {
         fprintf(stderr, "usage: copy_bench DISTDIR DESTDIR\n");
         return 64;
@@ -63,22 +80,17 @@ int main(int argc, char **argv)
     if (dist.back() != '\\')
         dist += '\\';
     SetupRun run(dist);
-    LARGE_INTEGER t0, t1;
-    QueryPerformanceCounter(&t0);
     if (!run.Start())
         return 1;
-    /* The driver's waits find visible windows only: the welcome dialog is
-     * on screen when it is found. */
     HWND hWelcome = run.WaitWindow("#32770", "CopyBench", 30000);
     if (!hWelcome)
         return 2;
-    QueryPerformanceCounter(&t1);
-    printf("welcome: %.3f s\n", Seconds(t0, t1));
     PressButton(hWelcome, IDOK);
     HWND hDest = run.WaitDestDialog(30000);
     if (!hDest)
         return 3;
     TypeText(hDest, IDC_PATH, argv[2]);
+    LARGE_INTEGER t0, t1;
     QueryPerformanceCounter(&t0);
     PressButton(hDest, IDOK);
     if (!run.WaitDialogWith(IDC_METER, 30000))

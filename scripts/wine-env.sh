@@ -32,7 +32,7 @@ else
   unset WINEARCH WINELOADER WINESERVER
   WINE_CMD=wine
 fi
-export WINEDEBUG=-all
+export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # LC_CTYPE decides Wine's ANSI code page: zh_CN.UTF-8 gives 936.
 export LANG=zh_CN.UTF-8

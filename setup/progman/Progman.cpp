@@ -26,6 +26,8 @@ HDDEDATA CALLBACK ProgmanCallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, 
 
 int ProgmanStart(void)
 {
+    if (hszProgman)
+        return 1;
     if (DdeInitializeA(&idDdeInst, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
         return 0;
     hszProgman = DdeCreateStringHandleA(idDdeInst, "PROGMAN", CP_WINANSI);

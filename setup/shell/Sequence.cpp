@@ -63,6 +63,9 @@ static void OnChooseDir(HWND hwnd)
 
 static void OnGroup(HWND hwnd)
 {
+    /* Started only now: it is needed from here on, and the welcome
+     * dialog comes up sooner without it. */
+    ProgmanStart();
     SetupBeforeGroupHook(hInst, hwnd, szDestDir);
     GoOnOrClose(hwnd, BuildProgramGroup(hwnd), STEP_FINISH);
 }

@@ -103,7 +103,6 @@ static void OnBackdropCreate(HWND hwnd)
     hbmBack = LoadDeviceBitmap(hwnd, hInst, "BACK");
     hbmSetup = LoadDeviceBitmap(hwnd, hInst, "SETUP");
     hbmStatus = LoadDeviceBitmap(hwnd, hInst, "STATUS");
-    ProgmanStart();
     BITMAP bm;
     cxBack = cyBack = 0;
     if (hbmBack && GetObjectA(hbmBack, sizeof(bm), &bm)) {
@@ -118,18 +117,16 @@ static void OnBackdropPaint(HWND hwnd)
     HDC hdc = BeginPaint(hwnd, &ps);
     HPALETTE hOldPal = SelectPalette(hdc, hPalette, FALSE);
     RealizePalette(hdc);
-    HDC hdcMem = CreateCompatibleDC(hdc);
-    HGDIOBJ hOldBmp = SelectObject(hdcMem, hbmBack);
     if (cxBack && cyBack) {
-        int nCols = GetSystemMetrics(SM_CXSCREEN) / cxBack + 1;
-        int nRows = GetSystemMetrics(SM_CYSCREEN) / cyBack + 1;
-        for (int i = 0; i < nCols; i++)
-            for (int j = 0; j < nRows; j++)
-                BitBlt(hdc, i * cxBack, j * cyBack, cxBack, cyBack, hdcMem, 0, 0, SRCCOPY);
+        /* The tile as a brush covers the screen in one call, as many
+         * copies of it side by side would. */
+        RECT rc = { 0, 0, (GetSystemMetrics(SM_CXSCREEN) / cxBack + 1) * cxBack,
+                    (GetSystemMetrics(SM_CYSCREEN) / cyBack + 1) * cyBack };
+        HBRUSH hbr = CreatePatternBrush(hbmBack);
+        FillRect(hdc, &rc, hbr);
+        DeleteObject(hbr);
     }
-    SelectObject(hdcMem, hOldBmp);
     SelectPalette(hdc, hOldPal, FALSE);
-    DeleteDC(hdcMem);
     EndPaint(hwnd, &ps);
     if (bStartPending == 1)
         PostMessageA(hwnd, WM_COMMAND, STEP_WELCOME, 0);
