@@ -17,13 +17,15 @@
 # round: SETUP.EXE's copy step under Wine (a fresh install), cp -r on
 # Linux, Wine's xcopy; then the copy step and xcopy /Y again over their
 # own first copies (a reinstall: every file replaced). Each round also
-# starts SETUP.EXE up to its welcome dialog and the one-window program up
-# to its window, each after a pause of half a second (a program started
-# while the desktop still handles the end of the one before is slowed by
-# it). Prints for each the median and the spread of the rounds,
-# the ratios taken from the medians, and the machine's load before and
-# after. Creating files is slower for a few minutes after many were
-# deleted: leave a pause between two runs.
+# starts SETUP.EXE up to its welcome dialog, the one-window program up to
+# its window, and the same program up to the last of three bare windows
+# (a small one shown and destroyed, one over the whole screen, then its
+# window: the windows SETUP.EXE shows up to its welcome), each after a
+# pause of half a second (a program started while the desktop still
+# handles the end of the one before is slowed by it). Prints for each the
+# median and the spread of the rounds, the ratios taken from the medians,
+# and the machine's load before and after. Creating files is slower for a
+# few minutes after many were deleted: leave a pause between two runs.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 ROUNDS=${ROUNDS:-5}
@@ -115,7 +117,7 @@ bench_payload() {
   first_w=$(winepath -w "$tree/first_window.exe")
   dist_w=$(winepath -w "$dist/${parts[0]}")
 
-  local setup_t=() cp_t=() xcopy_t=() start_t=() welcome_t=() first_t=() resetup_t=() rexcopy_t=() r a t
+  local setup_t=() cp_t=() xcopy_t=() start_t=() welcome_t=() first_t=() three_t=() resetup_t=() rexcopy_t=() r a t
   local load_before
   load_before=$(load)
   for r in $(seq "$ROUNDS"); do
@@ -138,7 +140,9 @@ bench_payload() {
     start_t+=("$(since "$a")")
     welcome_t+=("$(first_window welcome "$dist_w")")
     first_t+=("$(first_window first-window "$first_w")")
-    [ -n "${welcome_t[-1]}" ] && [ -n "${first_t[-1]}" ] || { echo "copy-bench: a first window was not seen" >&2; exit 1; }
+    three_t+=("$(first_window three-windows "$first_w")")
+    [ -n "${welcome_t[-1]}" ] && [ -n "${first_t[-1]}" ] && [ -n "${three_t[-1]}" ] ||
+      { echo "copy-bench: a first window was not seen" >&2; exit 1; }
     # The reinstall: every file is there already and is replaced.
     sync
     resetup_t+=("$(copy_step "b:\\setup$r")")
@@ -165,10 +169,10 @@ bench_payload() {
       cmp -s <(cat "$out/setup1"/*/*) <(cat "$payload"/*/*) ;;
   esac || { echo "copy-bench: the copy step's files differ from the payload" >&2; exit 1; }
 
-  local s c x e w f rs rx
+  local s c x e w f rs rx h
   s=$(median "${setup_t[@]}"); c=$(median "${cp_t[@]}"); x=$(median "${xcopy_t[@]}")
   e=$(median "${start_t[@]}"); w=$(median "${welcome_t[@]}"); f=$(median "${first_t[@]}")
-  rs=$(median "${resetup_t[@]}"); rx=$(median "${rexcopy_t[@]}")
+  rs=$(median "${resetup_t[@]}"); rx=$(median "${rexcopy_t[@]}"); h=$(median "${three_t[@]}")
   # The copy step writes a compressed file expanded, xcopy as it is
   # stored: how much each writes bounds what the ratio can be.
   local mb_setup mb_xcopy
@@ -184,10 +188,11 @@ bench_payload() {
   report "xcopy /Y over its own copy" "${rexcopy_t[@]}"
   report "start to welcome dialog" "${welcome_t[@]}"
   report "start to one program's window" "${first_t[@]}"
-  awk -v a="$arch" -v n="$name" -v s="$s" -v c="$c" -v x="$x" -v e="$e" -v rs="$rs" -v rx="$rx" -v w="$w" -v f="$f" -v ms="$mb_setup" -v mx="$mb_xcopy" 'BEGIN {
+  report "start to the last of three bare ones" "${three_t[@]}"
+  awk -v a="$arch" -v n="$name" -v s="$s" -v c="$c" -v x="$x" -v e="$e" -v rs="$rs" -v rx="$rx" -v w="$w" -v f="$f" -v ms="$mb_setup" -v mx="$mb_xcopy" -v h="$h" 'BEGIN {
     printf "  %s %s ratios: copy step / xcopy %.2f (fresh), %.2f (reinstall); copy step / cp -r %.1f; xcopy less its start: %.2f; per MB written: %.2f\n",
       a, n, s / x, rs / rx, s / c, s / (x - e), (s / ms) / (x / mx)
-    printf "  %s %s ratio welcome / one window: %.2f\n", a, n, w / f }'
+    printf "  %s %s ratio welcome / one window: %.2f (three bare windows / one: %.2f)\n", a, n, w / f, h / f }'
   rm -rf "$out"
 }
 

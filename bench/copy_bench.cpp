@@ -4,6 +4,7 @@
  *   copy_bench.exe DISTDIR DESTDIR
  *   copy_bench.exe --first-window EXE
  *   copy_bench.exe --welcome DISTDIR
+ *   copy_bench.exe --three-windows EXE
  *
  * DISTDIR holds SETUP.EXE's SETUP.INF and payload (made by
  * bench/copy-bench.sh); the program starts SETUP.EXE there, presses
@@ -12,7 +13,8 @@
  * With --welcome, the time from the start of SETUP.EXE in DISTDIR to its
  * welcome dialog on screen; SETUP.EXE is then ended. With --first-window,
  * EXE is the bench's one-window program: the time from its start to its
- * window on screen, timed the same way.
+ * window on screen, timed the same way; with --three-windows, to the last
+ * of its three windows.
  */
 #include <windows.h>
 #include <stdio.h>
@@ -32,7 +34,7 @@ static double Seconds(const LARGE_INTEGER &t0, const LARGE_INTEGER &t1)
  * then ends the program, asking first when bAsk. This program's own
  * window system is set up before the clock starts, so that both programs
  * timed this way are timed alike. */
-static int TimeFirstWindow(LPCSTR lpszExe, LPCSTR lpszDir, LPCSTR lpszClass, LPCSTR lpszCaption,
+static int TimeFirstWindow(LPCSTR lpszExe, LPSTR lpszArgs, LPCSTR lpszDir, LPCSTR lpszClass, LPCSTR lpszCaption,
                            LPCSTR lpszWhat, bool bAsk)
 {
     FindWindowA(lpszClass, lpszCaption);
@@ -42,7 +44,7 @@ static int TimeFirstWindow(LPCSTR lpszExe, LPCSTR lpszDir, LPCSTR lpszClass, LPC
     si.cb = sizeof(si);
     LARGE_INTEGER t0, t1;
     QueryPerformanceCounter(&t0);
-    if (!CreateProcessA(lpszExe, NULL, NULL, NULL, FALSE, 0, NULL, lpszDir, &si, &pi))
+    if (!CreateProcessA(lpszExe, lpszArgs, NULL, NULL, FALSE, 0, NULL, lpszDir, &si, &pi))
         return 1;
     /* Polled as the test driver polls for the welcome dialog. */
     HWND hwnd = NULL;
@@ -66,11 +68,15 @@ static int TimeFirstWindow(LPCSTR lpszExe, LPCSTR lpszDir, LPCSTR lpszClass, LPC
 int main(int argc, char **argv)
 {
     if (argc == 3 && strcmp(argv[1], "--first-window") == 0)
-        return TimeFirstWindow(argv[2], NULL, "FirstWindow", "FirstWindow", "first window", true);
+        return TimeFirstWindow(argv[2], NULL, NULL, "FirstWindow", "FirstWindow", "first window", true);
+    if (argc == 3 && strcmp(argv[1], "--three-windows") == 0) {
+        char szArgs[] = "first_window three";
+        return TimeFirstWindow(argv[2], szArgs, NULL, "FirstWindow", "FirstWindow", "third window", true);
+    }
     if (argc == 3 && strcmp(argv[1], "--welcome") == 0) {
         std::string dir = argv[2];
         /* The welcome dialog has the application's name as its caption. */
-        return TimeFirstWindow((dir + "\\SETUP.EXE").c_str(), dir.c_str(), "#32770", "CopyBench", "welcome", false);
+        return TimeFirstWindow((dir + "\\SETUP.EXE").c_str(), NULL, dir.c_str(), "#32770", "CopyBench", "welcome", false);
     }
     if (argc != 3) {
         fprintf(stderr, "usage: copy_bench DISTDIR DESTDIR\n");
