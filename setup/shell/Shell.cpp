@@ -53,6 +53,11 @@ static BOOL LoadScript(HINSTANCE hInstance)
     FormatText(szScript, sizeof(szScript), "%sSETUP.INF", szFolder);
 
     HWND hwndSplash = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_SPLASH), NULL, SplashDlgProc, 0);
+    /* It becomes visible only after WM_INITDIALOG, and nothing is
+     * dispatched while the script is read: painted now, or its text
+     * never shows. */
+    if (hwndSplash)
+        UpdateWindow(hwndSplash);
     UINT uResult = bFits ? theSetupInf.Load(szScript, hInstance) : LOAD_CANTOPEN;
     if (hwndSplash && IsWindow(hwndSplash))
         DestroyWindow(hwndSplash);

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# splash-test.sh SETUP.EXE - the please-wait dialog shows its text while the
+# script is read. A wildcard line over 120,000 files keeps it up for a
+# second or so under Wine. Bands across the middle of the screen are
+# grabbed until the backdrop covers the desktop's left edge; the bands
+# that show the dialog (its light face in the middle) must show its dark
+# text too.
+set -euo pipefail
+exe=$(readlink -f "$1")
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
+dir=$(dirname "$exe")/splash
+fail() { echo "splash-test: $*" >&2; exit 1; }
+
+rm -rf "$dir"
+mkdir -p "$dir/many" "$dir/bands"
+(cd "$dir/many" && seq -f 'F%06g.DAT' 1 120000 | xargs touch)
+cp "$exe" "$dir/SETUP.EXE"
+printf '[App]\r\nAppName=Splash\r\nDefDir=C:\\SPLASH\\\r\nSpaceNeeded=1\r\n[SrcDirs]\r\n1=many\r\n[DstDirs]\r\n1=\r\n[Files]\r\n*1-1,\r\n[End]\r\n' \
+  > "$dir/SETUP.INF"
+
+read -r cx cy < <(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')
+grab() { import -window root -crop "${cx}x50+0+$((cy / 2 - 25))" +repage "$1"; }
+edge() { convert "$1" -format '%[hex:p{5,25}]' info:; }
+# share BAND SHADE [negate] - the share of the band's middle 300 pixels
+# lighter than SHADE, or darker with "negate".
+share() {
+  convert "$1" -gravity center -crop 300x50+0+0 +repage -colorspace gray -threshold "$2" ${3:+-negate} \
+    -format '%[fx:mean]' info:
+}
+
+grab "$dir/desktop.ppm"
+desktop=$(edge "$dir/desktop.ppm")
+(cd "$dir" && exec "$scripts/wine-run.sh" SETUP.EXE) &
+pid=$!
+trap 'kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true; rm -rf "$dir"' EXIT
+n=0
+while [ $n -lt 300 ]; do
+  n=$((n + 1))
+  grab "$dir/bands/$n.ppm"
+  [ "$(edge "$dir/bands/$n.ppm")" = "$desktop" ] || break
+done
+[ $n -lt 300 ] || fail "the backdrop never covered the desktop"
+
+# The first band that shows the dialog may catch it shown but not yet
+# painted; every later one must show its text (30 dark pixels at least).
+seen=0 missing=0
+for i in $(seq $((n - 1))); do
+  awk -v l="$(share "$dir/bands/$i.ppm" 85%)" 'BEGIN { exit !(l > 0.5) }' || continue
+  seen=$((seen + 1))
+  awk -v d="$(share "$dir/bands/$i.ppm" 25% negate)" 'BEGIN { exit !(d * 15000 >= 30) }' ||
+    { [ $seen -gt 1 ] && missing=$((missing + 1)); }
+done
+[ $seen -gt 1 ] || fail "the please-wait dialog was seen $seen times: too briefly to tell"
+[ $missing -eq 0 ] || fail "the please-wait dialog was seen $seen times, $missing times after the first without its text"
+echo "splash-test: the please-wait dialog was seen $seen times, with its text"
