@@ -425,16 +425,21 @@ static bool IsProgram(const std::string &path)
     return DistOsReadFile(path, &data) && data.size() > 2 && data[0] == 'M' && data[1] == 'Z';
 }
 
+/* The file lpszName beside the tool, else the installed one (lpszShared,
+ * relative to the tool's folder), else the build's. */
+static std::string FindByTool(const char *lpszName, const char *lpszShared, const char *lpszBuilt)
+{
+    std::string beside = DistOsToolFolder() + lpszName;
+    std::string shared = DistOsToolFolder() + lpszShared;
+    return DistOsKind(beside) == 0 ? beside : DistOsKind(shared) == 0 ? shared : lpszBuilt;
+}
+
 /* --setup-exe, else the one beside the tool, else the installed one,
  * else the build's. */
 static void FindSetupExe(DISTRUN *pRun)
 {
     if (pRun->strSetupExe.empty()) {
-        std::string beside = DistOsToolFolder() + DIST_SETUPEXE;
-        std::string shared = DistOsToolFolder() + DIST_SHARED_SETUP_EXE;
-        pRun->strSetupExe = DistOsKind(beside) == 0   ? beside
-                            : DistOsKind(shared) == 0 ? shared
-                                                      : SETUPDIST_BUILD_SETUP_EXE;
+        pRun->strSetupExe = FindByTool(DIST_SETUPEXE, DIST_SHARED_SETUP_EXE, SETUPDIST_BUILD_SETUP_EXE);
         if (pRun->strSetupExe.empty() || DistOsKind(pRun->strSetupExe) != 0) {
             Error(pRun, "setupdist: error: no SETUP.EXE beside the tool, in " DIST_SHARED_SETUP_EXE
                         " nor in the build; name one with --setup-exe");
@@ -463,13 +468,8 @@ static void CheckSingleFile(DISTRUN *pRun)
                         ": error: this [PM Info] item lies in the distribution's folder (its second character is "
                         "S); the one file runs SETUP.EXE from a temporary folder that is removed afterwards, so "
                         "the item would lead nowhere: leave the line out of the template for --single-file");
-    if (pRun->strLauncher.empty()) {
-        std::string beside = DistOsToolFolder() + DIST_LAUNCHER;
-        std::string shared = DistOsToolFolder() + DIST_SHARED_LAUNCHER;
-        pRun->strLauncher = DistOsKind(beside) == 0   ? beside
-                            : DistOsKind(shared) == 0 ? shared
-                                                      : SETUPDIST_BUILD_LAUNCHER;
-    }
+    if (pRun->strLauncher.empty())
+        pRun->strLauncher = FindByTool(DIST_LAUNCHER, DIST_SHARED_LAUNCHER, SETUPDIST_BUILD_LAUNCHER);
     int nKind = pRun->strLauncher.empty() ? -1 : DistOsKind(pRun->strLauncher);
     std::vector<unsigned char> data;
     if (nKind < 0)
