@@ -1,30 +1,32 @@
 /*
  * Launcher.cpp - the launcher's entry: its own file read, the payload
- * checked before anything is written, a new folder under the temporary
- * folder, the files unpacked with a progress window, SETUP.EXE run there
- * and waited for, the folder removed (or its removal left to the next
- * restart). Every failure is one message box; the exit code is 0.
+ * checked before anything is written, a new folder of its own under the
+ * temporary folder, the files unpacked with a progress window, SETUP.EXE
+ * run there and waited for, what was unpacked removed. Every failure is
+ * one message box and an exit code of its own; once SETUP.EXE ran, its
+ * exit code is the launcher's. Texts go through the wide interface, so
+ * they read right under any ANSI code page.
  */
 #include <windows.h>
 #include <commctrl.h>
+#include <sddl.h>
 #include <shlwapi.h>
 #include "Launcher.h"
 #include "LauncherRes.h"
+#include "SystemDll.h"
 
 static HINSTANCE hInst;
-static char szTitle[PAYLOAD_TITLE_MAX + 1];
+static WCHAR szTitle[PAYLOAD_TITLE_MAX + 1];
 static UNPACK theUnpack;        /* large: kept off the stack */
 
 /* One message box: the string table's text with an optional path in it. */
 static void LaunchMessage(UINT idText, const WCHAR *lpszPath)
 {
-    char szFormat[256], szPath[MAX_PATH * 2], szText[512];
-    if (!LoadStringA(hInst, idText, szFormat, sizeof(szFormat)))
-        lstrcpynA(szFormat, "?", sizeof(szFormat));
-    if (!lpszPath || !WideCharToMultiByte(CP_ACP, 0, lpszPath, -1, szPath, sizeof(szPath), NULL, NULL))
-        szPath[0] = '\0';
-    wnsprintfA(szText, sizeof(szText), szFormat, szPath);
-    MessageBoxA(NULL, szText, szTitle, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+    WCHAR szFormat[256], szText[512];
+    if (!LoadStringW(hInst, idText, szFormat, 256))
+        lstrcpynW(szFormat, L"?", 256);
+    wnsprintfW(szText, 512, szFormat, lpszPath ? lpszPath : L"");
+    MessageBoxW(NULL, szText, szTitle, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
 }
 
 static INT_PTR CALLBACK UnpackDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
@@ -33,8 +35,8 @@ static INT_PTR CALLBACK UnpackDlgProc(HWND hDlg, UINT message, WPARAM wParam, LP
     (void)lParam;
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowTextA(hDlg, szTitle);
-        SendDlgItemMessageA(hDlg, IDC_UNPACK_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        SetWindowTextW(hDlg, szTitle);
+        SendDlgItemMessageW(hDlg, IDC_UNPACK_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         return TRUE;
     case WM_CLOSE:
         /* Unpacking cannot be stopped half-way; the window stays. */
@@ -49,38 +51,53 @@ void ShowUnpackProgress(UNPACK *pUnpack)
     if (!pUnpack->hwndProgress || pUnpack->cbAll == 0)
         return;
     WPARAM nPercent = (WPARAM)(pUnpack->cbDone * 100 / pUnpack->cbAll);
-    SendDlgItemMessageA(pUnpack->hwndProgress, IDC_UNPACK_BAR, PBM_SETPOS, nPercent, 0);
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        if (!IsDialogMessageA(pUnpack->hwndProgress, &msg)) {
+    SendDlgItemMessageW(pUnpack->hwndProgress, IDC_UNPACK_BAR, PBM_SETPOS, nPercent, 0);
+    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
+        if (!IsDialogMessageW(pUnpack->hwndProgress, &msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
 }
 
-/* Removes a folder and all it holds; what cannot go now is left for the
- * system to remove at the next restart. */
-static void RemoveTree(const WCHAR *lpszDir)
+/* The progress bar's window class, from the system folder's comctl32
+ * (not a KnownDLL). Without it the window is left out. */
+static void InitProgressClass(void)
 {
-    WCHAR szPattern[MAX_PATH], szPath[MAX_PATH];
-    WIN32_FIND_DATAW fd;
-    wnsprintfW(szPattern, MAX_PATH, L"%s\\*", lpszDir);
-    HANDLE hFind = FindFirstFileW(szPattern, &fd);
-    for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileW(hFind, &fd)) {
-        if (lstrcmpW(fd.cFileName, L".") == 0 || lstrcmpW(fd.cFileName, L"..") == 0)
-            continue;
-        wnsprintfW(szPath, MAX_PATH, L"%s\\%s", lpszDir, fd.cFileName);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveTree(szPath);
-            continue;
-        }
-        SetFileAttributesW(szPath, FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(szPath))
-            MoveFileExW(szPath, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
-    }
-    if (hFind != INVALID_HANDLE_VALUE)
-        FindClose(hFind);
-    if (!RemoveDirectoryW(lpszDir))
-        MoveFileExW(lpszDir, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+    typedef decltype(&InitCommonControlsEx) INITCOMMONCONTROLSEX_FN;
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_PROGRESS_CLASS };
+    HMODULE hComctl = LoadSystemDll(L"comctl32.dll");
+    INITCOMMONCONTROLSEX_FN pfnInit =
+        hComctl ? (INITCOMMONCONTROLSEX_FN)(void (*)(void))GetProcAddress(hComctl, "InitCommonControlsEx") : NULL;
+    if (pfnInit)
+        pfnInit(&icc);
+}
+
+/* A security descriptor that lets in the user, SYSTEM and Administrators
+ * only, not inherited from the temporary folder. FALSE when the system
+ * cannot make one; the folder then takes the temporary folder's. */
+static BOOL MakeOwnSecurity(SECURITY_ATTRIBUTES *pSecurity)
+{
+    union {
+        TOKEN_USER user;
+        BYTE ab[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+    } token;
+    WCHAR szSddl[256];
+    LPWSTR lpszSid = NULL;
+    HANDLE hToken;
+    DWORD cb;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken))
+        return FALSE;
+    BOOL bOk = GetTokenInformation(hToken, TokenUser, &token, sizeof(token), &cb) &&
+               ConvertSidToStringSidW(token.user.User.Sid, &lpszSid);
+    CloseHandle(hToken);
+    if (!bOk)
+        return FALSE;
+    wnsprintfW(szSddl, 256, L"D:P(A;OICI;FA;;;%s)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", lpszSid);
+    LocalFree(lpszSid);
+    pSecurity->nLength = sizeof(*pSecurity);
+    pSecurity->bInheritHandle = FALSE;
+    return ConvertStringSecurityDescriptorToSecurityDescriptorW(szSddl, SDDL_REVISION_1,
+                                                                &pSecurity->lpSecurityDescriptor, NULL);
 }
 
 /* A new folder of this launcher's own under the temporary folder: made
@@ -91,18 +108,42 @@ static BOOL MakeOwnFolder(UNPACK *pUnpack)
     WCHAR szTemp[MAX_PATH];
     DWORD cchTemp = GetTempPathW(MAX_PATH, szTemp);
     if (cchTemp == 0 || cchTemp > MAX_PATH - 32) {
-        lstrcpynW(pUnpack->szDir, cchTemp ? L"%TEMP%" : szTemp, MAX_PATH);
+        lstrcpynW(pUnpack->szDir, cchTemp ? szTemp : L"%TEMP%", MAX_PATH);
         return FALSE;
     }
     DWORD dwSeed = GetCurrentProcessId() << 12 ^ GetTickCount();
     for (DWORD i = 0; i < 1000; i++) {
         wnsprintfW(pUnpack->szDir, MAX_PATH, L"%sSETUP%06lX.TMP", szTemp, (dwSeed + i) & 0xFFFFFF);
-        if (CreateDirectoryW(pUnpack->szDir, NULL))
+        if (MakeFolder(pUnpack, NULL, pUnpack->szDir, pUnpack->pSecurity))
             return TRUE;
         if (GetLastError() != ERROR_ALREADY_EXISTS)
             return FALSE;
     }
     return FALSE;
+}
+
+/* TRUE when SETUP.EXE can work from lpszDir: the folder with its
+ * backslash fits its 127 bytes in the ANSI code page, without a character
+ * lost (it reads its own path and SETUP.INF's through that page). */
+static BOOL FitsSetup(const WCHAR *lpszDir)
+{
+    char sz[127];
+    BOOL bLost = FALSE;
+    BOOL bUtf8 = GetACP() == CP_UTF8;   /* no lost characters to report */
+    int cb = WideCharToMultiByte(CP_ACP, bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS, lpszDir, -1, sz, sizeof(sz), NULL,
+                                 bUtf8 ? NULL : &bLost);
+    return cb > 0 && !bLost;
+}
+
+/* The folder SETUP.EXE is run from: the one made, or its short (8.3)
+ * path when only that fits. FALSE when neither does. */
+static BOOL FindRunFolder(const WCHAR *lpszDir, WCHAR *lpszRun)
+{
+    lstrcpynW(lpszRun, lpszDir, MAX_PATH);
+    if (FitsSetup(lpszRun))
+        return TRUE;
+    DWORD cch = GetShortPathNameW(lpszDir, lpszRun, MAX_PATH);
+    return cch > 0 && cch < MAX_PATH && FitsSetup(lpszRun);
 }
 
 /* The payload's bytes: the launcher's own file mapped for reading. */
@@ -126,8 +167,9 @@ static const BYTE *MapOwnFile(DWORD *pcb, WCHAR *lpszSelf)
 }
 
 /* Runs SETUP.EXE of the folder, with the folder as its current one, and
- * waits for it to end. */
-static BOOL RunSetup(const WCHAR *lpszDir, WCHAR *lpszSetup)
+ * waits for it to end. FALSE when it cannot be started; else its exit
+ * code in *pdwExit. */
+static BOOL RunSetup(const WCHAR *lpszDir, WCHAR *lpszSetup, DWORD *pdwExit)
 {
     WCHAR szCommand[MAX_PATH + 2];
     STARTUPINFOW si;
@@ -139,60 +181,67 @@ static BOOL RunSetup(const WCHAR *lpszDir, WCHAR *lpszSetup)
     if (!CreateProcessW(lpszSetup, szCommand, NULL, NULL, FALSE, 0, NULL, lpszDir, &si, &pi))
         return FALSE;
     WaitForSingleObject(pi.hProcess, INFINITE);
+    if (!GetExitCodeProcess(pi.hProcess, pdwExit))
+        *pdwExit = LAUNCH_EXIT_NOSTART;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return TRUE;
 }
 
-/* The message of a payload that FindPayload refuses. */
-static UINT PayloadMessage(int nResult)
-{
-    return nResult == PAYLOAD_MISSING ? IDS_ERR_CUT : IDS_ERR_DAMAGED;
-}
-
-/* The message of a failed unpack. */
-static UINT UnpackMessage(const UNPACK *pUnpack)
+/* The message and exit code of a failed unpack. */
+static DWORD UnpackFailure(const UNPACK *pUnpack)
 {
     switch (pUnpack->nCause) {
     case LAUNCH_DISKFULL:
-        return IDS_ERR_DISKFULL;
+        LaunchMessage(IDS_ERR_DISKFULL, pUnpack->szDir);
+        return LAUNCH_EXIT_DISKFULL;
     case LAUNCH_WRITE:
-        return IDS_ERR_WRITE;
+        LaunchMessage(IDS_ERR_WRITE, pUnpack->szFailed);
+        return LAUNCH_EXIT_WRITE;
     default:
-        return IDS_ERR_DAMAGED;
+        LaunchMessage(IDS_ERR_DAMAGED, NULL);
+        return LAUNCH_EXIT_DAMAGED;
     }
 }
 
 /* Unpacks the checked payload into a folder of its own, runs SETUP.EXE
- * and removes the folder. */
-static void Launch(const BYTE *pbFile, const PAYLOAD *pPayload, UNPACK *pUnpack)
+ * and removes what it unpacked. Returns the exit code. */
+static DWORD Launch(const BYTE *pbFile, const PAYLOAD *pPayload, UNPACK *pUnpack)
 {
-    WCHAR szTemp[MAX_PATH], szSetup[MAX_PATH];
+    WCHAR szTemp[MAX_PATH], szRun[MAX_PATH], szSetup[MAX_PATH];
     ULARGE_INTEGER cbFree;
+    DWORD dwExit;
     pUnpack->pbCabinet = pbFile + pPayload->ibCabinet;
     pUnpack->cbCabinet = (DWORD)pPayload->cbCabinet;
     pUnpack->cbAll = pPayload->cbUnpacked;
     if (GetTempPathW(MAX_PATH, szTemp) && GetDiskFreeSpaceExW(szTemp, &cbFree, NULL, NULL) &&
         cbFree.QuadPart < pPayload->cbUnpacked) {
         LaunchMessage(IDS_ERR_DISKFULL, szTemp);
-        return;
+        return LAUNCH_EXIT_DISKFULL;
     }
     if (!MakeOwnFolder(pUnpack)) {
         LaunchMessage(IDS_ERR_TEMPDIR, pUnpack->szDir);
-        return;
+        return LAUNCH_EXIT_WRITE;
     }
-    pUnpack->hwndProgress = CreateDialogParamA(hInst, MAKEINTRESOURCEA(IDD_UNPACK), NULL, UnpackDlgProc, 0);
+    if (!FindRunFolder(pUnpack->szDir, szRun)) {
+        LaunchMessage(IDS_ERR_TEMPPATH, pUnpack->szDir);
+        RemoveMade(pUnpack);
+        return LAUNCH_EXIT_NOSTART;
+    }
+    pUnpack->hwndProgress = CreateDialogParamW(hInst, MAKEINTRESOURCEW(IDD_UNPACK), NULL, UnpackDlgProc, 0);
     ShowUnpackProgress(pUnpack);
     BOOL bUnpacked = UnpackCabinet(pUnpack);
     if (pUnpack->hwndProgress)
         DestroyWindow(pUnpack->hwndProgress);
     pUnpack->hwndProgress = NULL;
-    if (!bUnpacked)
-        LaunchMessage(UnpackMessage(pUnpack), pUnpack->nCause == LAUNCH_DISKFULL ? pUnpack->szDir
-                                                                                  : pUnpack->szFailed);
-    else if (!RunSetup(pUnpack->szDir, szSetup))
+    if (!bUnpacked) {
+        dwExit = UnpackFailure(pUnpack);
+    } else if (!RunSetup(szRun, szSetup, &dwExit)) {
         LaunchMessage(IDS_ERR_RUN, szSetup);
-    RemoveTree(pUnpack->szDir);
+        dwExit = LAUNCH_EXIT_NOSTART;
+    }
+    RemoveMade(pUnpack);
+    return dwExit;
 }
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
@@ -201,25 +250,31 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     (void)lpCmdLine;
     (void)nCmdShow;
     WCHAR szSelf[MAX_PATH] = L"";
+    SECURITY_ATTRIBUTES security;
     PAYLOAD payload;
-    DWORD cbFile = 0;
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_PROGRESS_CLASS };
+    DWORD cbFile = 0, dwExit;
+    RestrictDllSearch();
     hInst = hInstance;
-    InitCommonControlsEx(&icc);
-    LoadStringA(hInst, IDS_TITLE, szTitle, sizeof(szTitle));
+    InitProgressClass();
+    LoadStringW(hInst, IDS_TITLE, szTitle, PAYLOAD_TITLE_MAX + 1);
     const BYTE *pbFile = MapOwnFile(&cbFile, szSelf);
     if (!pbFile) {
         LaunchMessage(IDS_ERR_SELF, szSelf);
-        return 0;
+        return LAUNCH_EXIT_DAMAGED;
     }
     int nResult = FindPayload(pbFile, cbFile, &payload);
-    if (nResult != PAYLOAD_OK)
-        LaunchMessage(PayloadMessage(nResult), NULL);
-    else {
+    if (nResult != PAYLOAD_OK) {
+        LaunchMessage(nResult == PAYLOAD_MISSING ? IDS_ERR_CUT : IDS_ERR_DAMAGED, NULL);
+        dwExit = LAUNCH_EXIT_DAMAGED;
+    } else {
+        /* The title is the script's, in code page 936 whatever the system's. */
         if (payload.szTitle[0])
-            lstrcpynA(szTitle, payload.szTitle, sizeof(szTitle));
-        Launch(pbFile, &payload, &theUnpack);
+            MultiByteToWideChar(936, 0, payload.szTitle, -1, szTitle, PAYLOAD_TITLE_MAX + 1);
+        theUnpack.pSecurity = MakeOwnSecurity(&security) ? &security : NULL;
+        dwExit = Launch(pbFile, &payload, &theUnpack);
+        if (theUnpack.pSecurity)
+            LocalFree(security.lpSecurityDescriptor);
     }
     UnmapViewOfFile(pbFile);
-    return 0;
+    return (int)dwExit;
 }

@@ -1,7 +1,7 @@
 /*
  * Launcher.h - the one-file distribution's launcher: finds the cabinet in
  * its own file, unpacks it into a new folder under the temporary folder,
- * runs SETUP.EXE there, waits for it and removes the folder.
+ * runs SETUP.EXE there, waits for it and removes what it unpacked.
  */
 #ifndef LAUNCHER_H
 #define LAUNCHER_H
@@ -15,6 +15,26 @@
 #define LAUNCH_WRITE    2
 #define LAUNCH_DAMAGED  3
 
+/* The launcher's own exit codes; once SETUP.EXE ran, its code is passed
+ * on instead. Values a deployment tool knows from other installers. */
+#define LAUNCH_EXIT_DAMAGED   1620  /* ERROR_INSTALL_PACKAGE_INVALID: the file is cut or damaged */
+#define LAUNCH_EXIT_DISKFULL  112   /* ERROR_DISK_FULL: no room to unpack */
+#define LAUNCH_EXIT_WRITE     82    /* ERROR_CANNOT_MAKE: its folder or a file not written */
+#define LAUNCH_EXIT_NOSTART   1627  /* ERROR_FUNCTION_FAILED: SETUP.EXE not started */
+
+/* A file or folder the launcher made, newest first: only these are
+ * removed at the end. A folder keeps its identity, and a handle that
+ * keeps it from being renamed or replaced while SETUP.EXE runs. */
+typedef struct tagMADE {
+    struct tagMADE *pNext;
+    struct tagMADE *pParent;    /* the folder it is in; NULL for the top */
+    BOOL bFolder;
+    HANDLE hHold;               /* folders: open from creation to removal */
+    BY_HANDLE_FILE_INFORMATION id;
+    BOOL bTrusted;              /* folders: checked to be still the one made */
+    WCHAR szPath[MAX_PATH];
+} MADE;
+
 typedef struct tagUNPACK {
     const BYTE *pbCabinet;
     DWORD cbCabinet;
@@ -23,11 +43,21 @@ typedef struct tagUNPACK {
     int nCause;
     ULONGLONG cbDone, cbAll;
     HWND hwndProgress;          /* the progress window, or NULL */
+    MADE *pMade;                /* what was made, newest first */
+    SECURITY_ATTRIBUTES *pSecurity; /* for the top folder: the user, SYSTEM and Administrators only */
 } UNPACK;
+
+/* Makes folder lpszPath with pSecurity (NULL: inherited) and records it
+ * in pUnpack->pMade below pParent. NULL when it cannot be made, or exists. */
+MADE *MakeFolder(UNPACK *pUnpack, MADE *pParent, const WCHAR *lpszPath, SECURITY_ATTRIBUTES *pSecurity);
 
 /* Unpacks the cabinet into pUnpack->szDir with the platform's FDI:
  * TRUE when every file is written; else pUnpack->nCause tells why. */
 BOOL UnpackCabinet(UNPACK *pUnpack);
+
+/* Removes what was made, checking before each folder that it is still the
+ * one made and no link put in its place; anything else stays. */
+void RemoveMade(UNPACK *pUnpack);
 
 /* Shows the share of bytes done in the progress window and lets it paint. */
 void ShowUnpackProgress(UNPACK *pUnpack);

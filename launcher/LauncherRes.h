@@ -14,6 +14,7 @@
 #define IDS_ERR_WRITE       7
 #define IDS_ERR_RUN         8
 #define IDS_ERR_UNPACK      9
+#define IDS_ERR_TEMPPATH    10
 
 #define IDD_UNPACK          100
 #define IDC_UNPACK_TEXT     101

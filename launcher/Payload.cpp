@@ -186,11 +186,33 @@ bool SafePayloadName(const char *lpszName)
         return false;
     for (const char *p = lpszName; *p;) {
         size_t cch = strcspn(p, "\\/");
-        if (cch == 0 || (cch == 2 && p[0] == '.' && p[1] == '.') || (cch == 1 && p[0] == '.'))
+        if (cch == 0 || (cch == 2 && p[0] == '.' && p[1] == '.') || (cch == 1 && p[0] == '.') ||
+            IsDeviceName(p, cch))
             return false;
         p += cch;
         if (*p && !*++p)
             return false;
     }
     return true;
+}
+
+bool IsDeviceName(const char *lpszName, size_t cch)
+{
+    static const char *const aDevices[] = { "CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$" };
+    /* Windows looks at the part before the first dot, its trailing blanks dropped. */
+    size_t cchBase = 0;
+    while (cchBase < cch && lpszName[cchBase] != '.')
+        cchBase++;
+    while (cchBase > 0 && lpszName[cchBase - 1] == ' ')
+        cchBase--;
+    char achBase[8];
+    if (cchBase > sizeof(achBase))
+        return false;
+    for (size_t i = 0; i < cchBase; i++)
+        achBase[i] = lpszName[i] >= 'a' && lpszName[i] <= 'z' ? (char)(lpszName[i] - 'a' + 'A') : lpszName[i];
+    for (const char *lpszDevice : aDevices)
+        if (strlen(lpszDevice) == cchBase && memcmp(achBase, lpszDevice, cchBase) == 0)
+            return true;
+    return cchBase == 4 && (memcmp(achBase, "COM", 3) == 0 || memcmp(achBase, "LPT", 3) == 0) &&
+           achBase[3] >= '1' && achBase[3] <= '9';
 }

@@ -58,7 +58,13 @@ int CheckCabinet(const unsigned char *pb, size_t cb, PAYLOAD *pPayload);
 int FindPayload(const unsigned char *pb, size_t cb, PAYLOAD *pPayload);
 
 /* Is a name of the cabinet safe to unpack below a folder: relative, no
- * drive, no ".." or empty part? */
+ * drive, no ".." or empty part, no part a device name? */
 bool SafePayloadName(const char *lpszName);
+
+/* Is a name (cch bytes, one part of a path) a device Windows reserves:
+ * CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$ or CONOUT$, in
+ * any case, alone or before a dot, with blanks before the dot? Only ASCII
+ * bytes can match, so the names of code page 936 are judged right too. */
+bool IsDeviceName(const char *lpszName, size_t cch);
 
 #endif

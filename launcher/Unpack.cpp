@@ -1,12 +1,15 @@
 /*
  * Unpack.cpp - the cabinet unpacked with the platform's FDI, read from
  * the launcher's own file in memory; names (UTF-8) become the wide names
- * of the distribution folder, dates are kept.
+ * of the distribution folder, dates are kept. FDI comes from the system
+ * folder's cabinet.dll, loaded at run time: a static import would be
+ * looked for beside the launcher first.
  */
 #include <windows.h>
 #include <fcntl.h>
 #include <fdi.h>
 #include "Launcher.h"
+#include "SystemDll.h"
 
 /* One handle of FDI's: the cabinet in memory, or a file being written. */
 typedef struct tagUNPACKFILE {
@@ -98,26 +101,50 @@ static FNSEEK(UnpackSeek)
     return (LONG)pFile->ib;
 }
 
-/* The full wide path of a name of the cabinet, its folders made. FALSE
- * when it does not fit or a folder cannot be made. */
-static BOOL PrepareTarget(UNPACK *pUnpack, const char *lpszName, BOOL bUtf8, WCHAR *lpszPath, int cchPath)
+/* The folder this launcher made at lpszPath, or NULL. */
+static MADE *FindFolder(UNPACK *pUnpack, const WCHAR *lpszPath)
+{
+    for (MADE *pMade = pUnpack->pMade; pMade; pMade = pMade->pNext)
+        if (pMade->bFolder && lstrcmpiW(pMade->szPath, lpszPath) == 0)
+            return pMade;
+    return NULL;
+}
+
+/* The full wide path of a name of the cabinet, its folders made (or
+ * made before by this launcher). NULL when it does not fit or a folder
+ * cannot be made; else the folder the file goes into. */
+static MADE *PrepareTarget(UNPACK *pUnpack, const char *lpszName, BOOL bUtf8, WCHAR *lpszPath, int cchPath)
 {
     WCHAR szName[MAX_PATH];
     int cchDir = lstrlenW(pUnpack->szDir);
+    MADE *pFolder = FindFolder(pUnpack, pUnpack->szDir);
     if (!MultiByteToWideChar(bUtf8 ? CP_UTF8 : CP_ACP, MB_ERR_INVALID_CHARS, lpszName, -1, szName, MAX_PATH) ||
         cchDir + 1 + lstrlenW(szName) >= cchPath)
-        return FALSE;
+        return NULL;
     lstrcpynW(lpszPath, pUnpack->szDir, cchPath);
     lpszPath[cchDir] = L'\\';
     lstrcpynW(lpszPath + cchDir + 1, szName, cchPath - cchDir - 1);
-    for (WCHAR *p = lpszPath + cchDir + 1; *p; p++)
+    for (WCHAR *p = lpszPath + cchDir + 1; *p && pFolder; p++)
         if (*p == L'\\' || *p == L'/') {
             *p = L'\0';
-            BOOL bMade = CreateDirectoryW(lpszPath, NULL) || GetLastError() == ERROR_ALREADY_EXISTS;
+            MADE *pSub = FindFolder(pUnpack, lpszPath);
+            pFolder = pSub ? pSub : MakeFolder(pUnpack, pFolder, lpszPath, NULL);
             *p = L'\\';
-            if (!bMade)
-                return FALSE;
         }
+    return pFolder;
+}
+
+/* Records a file just made in pFolder. FALSE when out of memory. */
+static BOOL RecordFile(UNPACK *pUnpack, MADE *pFolder, const WCHAR *lpszPath)
+{
+    MADE *pMade = (MADE *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(MADE));
+    if (!pMade)
+        return FALSE;
+    pMade->pParent = pFolder;
+    pMade->hHold = INVALID_HANDLE_VALUE;
+    lstrcpynW(pMade->szPath, lpszPath, MAX_PATH);
+    pMade->pNext = pUnpack->pMade;
+    pUnpack->pMade = pMade;
     return TRUE;
 }
 
@@ -128,9 +155,16 @@ static INT_PTR OpenTarget(UNPACK *pUnpack, PFDINOTIFICATION pfdin)
         pUnpack->nCause = LAUNCH_DAMAGED;
         return -1;
     }
-    BOOL bReady = PrepareTarget(pUnpack, pfdin->psz1, (pfdin->attribs & _A_NAME_IS_UTF) != 0, szPath, MAX_PATH);
+    MADE *pFolder = PrepareTarget(pUnpack, pfdin->psz1, (pfdin->attribs & _A_NAME_IS_UTF) != 0, szPath, MAX_PATH);
+    BOOL bReady = pFolder != NULL;
+    /* A new file only: never written through a name that exists. */
     HANDLE hFile = bReady ? CreateFileW(szPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL)
                           : INVALID_HANDLE_VALUE;
+    if (hFile != INVALID_HANDLE_VALUE && !RecordFile(pUnpack, pFolder, szPath)) {
+        CloseHandle(hFile);
+        DeleteFileW(szPath);
+        hFile = INVALID_HANDLE_VALUE;
+    }
     UNPACKFILE *pFile = hFile != INVALID_HANDLE_VALUE ? NewUnpackFile(hFile) : NULL;
     if (!pFile) {
         DWORD dwError = GetLastError();
@@ -170,20 +204,34 @@ static FNFDINOTIFY(UnpackNotify)
     }
 }
 
+/* FDI's three entries in the system's cabinet.dll. */
+typedef decltype(&FDICreate) FDICREATE;
+typedef decltype(&FDICopy) FDICOPY;
+typedef decltype(&FDIDestroy) FDIDESTROY;
+
 BOOL UnpackCabinet(UNPACK *pUnpack)
 {
     ERF erf;
     ZeroMemory(&erf, sizeof(erf));
     pTheUnpack = pUnpack;
-    pUnpack->nCause = LAUNCH_OK;
-    HFDI hfdi = FDICreate(UnpackAlloc, UnpackFree, UnpackOpen, UnpackRead, UnpackWrite, UnpackClose, UnpackSeek,
-                          cpuUNKNOWN, &erf);
+    pUnpack->nCause = LAUNCH_WRITE;
+    HMODULE hCabinet = LoadSystemDll(L"cabinet.dll");
+    if (!hCabinet)
+        return FALSE;
+    FDICREATE pfnCreate = (FDICREATE)(void (*)(void))GetProcAddress(hCabinet, "FDICreate");
+    FDICOPY pfnCopy = (FDICOPY)(void (*)(void))GetProcAddress(hCabinet, "FDICopy");
+    FDIDESTROY pfnDestroy = (FDIDESTROY)(void (*)(void))GetProcAddress(hCabinet, "FDIDestroy");
+    HFDI hfdi = pfnCreate && pfnCopy && pfnDestroy ? pfnCreate(UnpackAlloc, UnpackFree, UnpackOpen, UnpackRead,
+                                                               UnpackWrite, UnpackClose, UnpackSeek, cpuUNKNOWN, &erf)
+                                                   : NULL;
     if (!hfdi) {
-        pUnpack->nCause = LAUNCH_WRITE;
+        FreeLibrary(hCabinet);
         return FALSE;
     }
-    BOOL bOk = FDICopy(hfdi, szCabinetName, szNoPath, 0, UnpackNotify, NULL, pUnpack);
-    FDIDestroy(hfdi);
+    pUnpack->nCause = LAUNCH_OK;
+    BOOL bOk = pfnCopy(hfdi, szCabinetName, szNoPath, 0, UnpackNotify, NULL, pUnpack);
+    pfnDestroy(hfdi);
+    FreeLibrary(hCabinet);
     if (!bOk && pUnpack->nCause == LAUNCH_OK)
         pUnpack->nCause = LAUNCH_DAMAGED;
     return bOk && pUnpack->nCause == LAUNCH_OK;

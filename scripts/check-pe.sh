@@ -5,7 +5,7 @@
 # language 1028. Needs no Wine, so it runs on every machine.
 set -uo pipefail
 source "$(dirname "$0")/pe-checks.sh"
-pe_checks check-pe "$1" 'advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll shlwapi.dll user32.dll'
+pe_checks check-pe "$1"
 
 # The resource tree, as "type/name/language" lines.
 res=$(awk '
@@ -21,5 +21,5 @@ for want in 0x000002/BACK 0x000002/SETUP 0x000002/STATUS \
             0x000006/0x00003f 0x000006/0x000040; do
   grep -qx "$want/0x000404" <<<"$res" || bad "resource $want (language 1028) is missing"
 done
-[ $fail -eq 0 ] && echo "check-pe: $exe is an i386 GUI program with system DLLs only and its resources"
+[ $fail -eq 0 ] && echo "check-pe: $exe is an i386 GUI program with KnownDLLs only, its manifest and its resources"
 exit $fail

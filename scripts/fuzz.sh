@@ -2,7 +2,9 @@
 # fuzz.sh [SECONDS] - runs the script reader's libFuzzer target (ASan and
 # UBSan) for SECONDS (default 60), starting from the real scripts of the
 # project, then the builder's name rules for half as long, starting from
-# names whose GBK trail byte is a backslash. Fails on any finding.
+# names whose GBK trail byte is a backslash, then the one-file payload's
+# reader for a third as long, starting from a cabinet of one file alone
+# and behind a program. Fails on any finding.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
@@ -46,3 +48,24 @@ mkdir -p "$names"
 printf '\x9c\x5cCON\0\xbc\xd7\x9c\x5cA\0\xd2\xd2\x9c\x5cA\0x.txt' >"$names/seed-5c"
 printf 'NUL.TXT\0a,b\0\xb3\xcc\xd0\xf2\0%0130d' 0 >"$names/seed-rules"
 run_fuzzer "the name rules' fuzz target" fuzz_distnames $(( (seconds + 1) / 2 )) 4096 "$names"
+
+# The payload: a cabinet of one file, A.TXT ("hi"; 0 in a block's checksum
+# means none), and the same as a launcher's whole file: a program's headers
+# (as tests/host/FakePe.h makes them), the cabinet, the trailer. gzip's
+# own trailer begins with the CRC-32 the payload's trailer takes.
+payload=$ROOT/build/host/fuzz-payload-corpus
+mkdir -p "$payload"
+printf 'MSCF\0\0\0\0\x4c\0\0\0\0\0\0\0\x2c\0\0\0\0\0\0\0\x03\x01\x01\0\x01\0\0\0\0\0\0\0' >"$payload/seed-cab"
+printf '\x42\0\0\0\x01\0\0\0' >>"$payload/seed-cab"
+printf '\x02\0\0\0\0\0\0\0\0\0\x21\x5a\0\x60\x20\0A.TXT\0' >>"$payload/seed-cab"
+printf '\0\0\0\0\x02\0\x02\0hi' >>"$payload/seed-cab"
+pe=$ROOT/build/host/fuzz-pe.tmp title=$ROOT/build/host/fuzz-title.tmp
+head -c 512 /dev/zero >"$pe"
+put() { printf "$2" | dd of="$pe" bs=1 seek=$(($1)) conv=notrunc status=none; }
+put 0 'MZ'; put 0x3c '\x40'; put 0x40 'PE'; put 0x54 '\xe0'; put 0x58 '\x0b\x01'; put 0xb4 '\x10'
+{ printf 'DEMO'; head -c 60 /dev/zero; printf '\x4c\0\0\0'; } >"$title"
+{ cat "$pe" "$payload/seed-cab" "$title"
+  cat "$payload/seed-cab" "$title" | gzip -c | tail -c 8 | head -c 4
+  printf 'KSPAYLD1\0\0\0\0'; } >"$payload/seed-one"
+rm -f "$pe" "$title"
+run_fuzzer "the payload reader's fuzz target" fuzz_payload $(( (seconds + 2) / 3 )) 4096 "$payload"

@@ -24,8 +24,12 @@ for p in "${need_pkgs[@]}"; do
   [ "$st" = "installed" ] || missing+=("$p")
 done
 
+# zh_CN for code page 936; en_US shows a system of another code page (1252).
+locales=(zh_CN en_US)
 locale_ok=1
-locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$' || locale_ok=0
+for l in "${locales[@]}"; do
+  locale -a 2>/dev/null | grep -qiE "^$l\.utf-?8$" || locale_ok=0
+done
 
 if [ ${#missing[@]} -eq 0 ] && [ $locale_ok -eq 1 ]; then
   exit 0
@@ -42,7 +46,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 if [ $locale_ok -eq 0 ]; then
-  as_root sed -i -E 's/^# *(zh_CN\.UTF-8 UTF-8)/\1/' /etc/locale.gen
-  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+  for l in "${locales[@]}"; do
+    as_root sed -i -E "s/^# *($l\.UTF-8 UTF-8)/\1/" /etc/locale.gen
+    grep -q "^$l.UTF-8 UTF-8" /etc/locale.gen || echo "$l.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+  done
   as_root locale-gen
 fi

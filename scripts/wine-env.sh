@@ -33,10 +33,14 @@ else
   WINE_CMD=wine
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# LC_CTYPE decides Wine's ANSI code page: zh_CN.UTF-8 gives 936.
-export LANG=zh_CN.UTF-8
-export LC_ALL=zh_CN.UTF-8
+# cabinet and comctl32 are not KnownDLLs: a DLL of that name beside a
+# program comes before the system's, as on Windows (Wine prefers its own
+# otherwise), so that the tests see a planted one loaded.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;cabinet,comctl32=n,b"
+# LC_CTYPE decides Wine's ANSI code page: zh_CN.UTF-8 gives 936;
+# WINE_LOCALE=en_US.UTF-8 runs a program as on a system of code page 1252.
+export LANG=${WINE_LOCALE:-zh_CN.UTF-8}
+export LC_ALL=$LANG
 
 WINE_STATE=$BUILD_WIN/wine-session
 # A display of the user's own is used as it is; otherwise the session's Xvfb.

@@ -38,5 +38,6 @@
 #define STR_SUCCESSREBOOT   1013
 #define STR_CREATEDIR       1014
 #define STR_COPYTO          1015
+#define STR_CODEPAGE        1016
 
 #endif

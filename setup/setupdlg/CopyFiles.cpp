@@ -194,7 +194,7 @@ static int CopyEveryFile(HWND hDlg)
          * or a folder too long for its buffer fails the file: it is never
          * copied from or to a guessed place. */
         BOOL bOk = theSetupInf.GetFile(i, szDisplayName, szSrcDir, szSrcName, szDstDir, szDstName);
-        SetWindowTextA(hwndItem, szDisplayName);
+        SetScriptText(hwndItem, szDisplayName);
         PaintProgressIfDue();
         bOk = bOk && JoinText(szSrcFolder, szSourceDir, szSrcDir) &&
               JoinText(szDstFolder, szDestDir, szDstDir) &&
@@ -218,13 +218,7 @@ static int CopyEveryFile(HWND hDlg)
 
 int CopyFiles(HWND hDlg)
 {
-    char szLabel[MAXCOPYPATH];
-    char szPrefix[MAXCOPYPATH];
-
-    szPrefix[0] = '\0';
-    LoadStringA(hInst, STR_COPYTO, szPrefix, sizeof(szPrefix));
-    JoinLabel(szLabel, szPrefix, szDestDir);
-    SetDlgItemTextA(hDlg, IDC_ACTION, szLabel);
+    SetLabelText(hDlg, IDC_ACTION, STR_COPYTO, szDestDir);
 
     SendDlgItemMessageA(hDlg, IDC_METER, MM_SETPOS, 0, 0);
     SendDlgItemMessageA(hDlg, IDC_METER, MM_SETRANGE, theSetupInf.GetNumFiles(), 0);

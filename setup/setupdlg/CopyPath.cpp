@@ -26,13 +26,6 @@ BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName)
     return TRUE;
 }
 
-BOOL JoinLabel(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond)
-{
-    char szWhole[2 * MAXCOPYPATH];
-    FormatText(szWhole, sizeof(szWhole), "%s%s", lpszFirst, lpszSecond);
-    return StoreText(lpszOut, MAXCOPYPATH, szWhole);
-}
-
 int ClassifySource(const BYTE *pb, UINT cb, DWORD *pdwSize)
 {
     static const BYTE abSignature[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };

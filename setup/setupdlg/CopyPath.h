@@ -18,10 +18,6 @@ BOOL JoinText(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond);
  * folder lacks one. FALSE, and lpszOut empty, when it would not fit. */
 BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName);
 
-/* A label: lpszFirst followed by lpszSecond, as much as fits in
- * MAXCOPYPATH, cut between characters (double-byte ones stay whole). It
- * only tells the user, so a cut one does no harm. TRUE when all fitted. */
-BOOL JoinLabel(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond);
 
 /* What the first cb bytes of a source file say it is. */
 #define SRC_PLAIN       0   /* copied as it is */

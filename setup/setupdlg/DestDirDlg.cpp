@@ -271,7 +271,7 @@ INT_PTR CALLBACK DestDirDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 
 int RunDestDirDialog(HWND hwndOwner)
 {
-    INT_PTR nResult = DialogBoxParamA(hInst, MAKEINTRESOURCEA(IDD_DESTDIR), hwndOwner, DestDirDlgProc, 0);
+    INT_PTR nResult = DialogBoxParamW(hInst, MAKEINTRESOURCEW(IDD_DESTDIR), hwndOwner, DestDirDlgProc, 0);
     /* A dialog that could not be made (-1) is a failure, not an OK. */
     if (nResult == IDCANCEL || nResult == -1)
         return 0;

@@ -10,21 +10,29 @@
 #include "Setupdlg.h"
 #include "SetupGlobals.h"
 
+/* Ends the step that stops: a Cancel the user confirmed has disabled the
+ * button, and the program then ends with its own code. */
+static int StopCopyStep(HWND hDlg)
+{
+    if (IsWindow(hDlg)) {
+        if (!IsWindowEnabled(GetDlgItem(hDlg, IDCANCEL)))
+            uExitCode = SETUP_EXIT_CANCELLED;
+        DestroyWindow(hDlg);
+    }
+    return 0;
+}
+
 int RunCopyStep(HWND hwndOwner)
 {
-    HWND hDlg = CreateDialogParamA(hInst, MAKEINTRESOURCEA(IDD_PROGRESS), hwndOwner, ProgressDlgProc, 0);
+    HWND hDlg = CreateDialogParamW(hInst, MAKEINTRESOURCEW(IDD_PROGRESS), hwndOwner, ProgressDlgProc, 0);
     if (!hDlg)
         return 0;
     ShowWindow(hDlg, SW_SHOW);
     UpdateWindow(hDlg);
-    if (!CreateDestDirs(hDlg)) {
-        DestroyWindow(hDlg);
-        return 0;
-    }
-    int nResult = CopyFiles(hDlg);
-    if (IsWindow(hDlg))
-        DestroyWindow(hDlg);
-    return nResult ? 1 : 0;
+    if (!CreateDestDirs(hDlg) || !CopyFiles(hDlg))
+        return StopCopyStep(hDlg);
+    DestroyWindow(hDlg);
+    return 1;
 }
 
 void LayoutProgressDlg(HWND hDlg)
@@ -35,7 +43,7 @@ void LayoutProgressDlg(HWND hDlg)
     MoveWindow(GetDlgItem(hDlg, IDC_ITEM), 20, 240, 300, 20, FALSE);
     MoveWindow(GetDlgItem(hDlg, IDC_METER), 50, 270, 300, 30, FALSE);
     MoveWindow(GetDlgItem(hDlg, IDCANCEL), 150, 320, 100, 20, FALSE);
-    SetWindowTextA(hDlg, szTitle);
+    SetScriptText(hDlg, szTitle);
 }
 
 /* Becoming visible resets the dialog: Cancel enabled, no texts, meter 0/0. */

@@ -9,7 +9,7 @@
 
 int RunWelcomeDialog(HWND hwndOwner)
 {
-    INT_PTR nResult = DialogBoxParamA(hInst, MAKEINTRESOURCEA(IDD_WELCOME), hwndOwner, WelcomeDlgProc, 0);
+    INT_PTR nResult = DialogBoxParamW(hInst, MAKEINTRESOURCEW(IDD_WELCOME), hwndOwner, WelcomeDlgProc, 0);
     /* A dialog that could not be made (-1) is no consent to install. */
     return nResult == IDCANCEL || nResult == -1 ? 0 : 1;
 }
@@ -20,7 +20,7 @@ void LayoutWelcomeDlg(HWND hDlg)
     MoveWindow(GetDlgItem(hDlg, IDC_PICTURE), 0, 0, 400, 300, FALSE);
     MoveWindow(GetDlgItem(hDlg, IDOK), 70, 330, 60, 30, FALSE);
     MoveWindow(GetDlgItem(hDlg, IDCANCEL), 270, 330, 60, 30, FALSE);
-    SetWindowTextA(hDlg, szTitle);
+    SetScriptText(hDlg, szTitle);
 }
 
 static void OnWelcomeCommand(HWND hDlg, WPARAM wParam)

@@ -57,9 +57,7 @@ int CreateDestDirs(HWND hDlg)
 
     ShowWindow(hDlg, theSetupInf.GetShowSubDirCreateStats() ? SW_SHOW : SW_HIDE);
     UpdateWindow(hDlg);
-    szPath[0] = '\0';
-    LoadStringA(hInst, STR_CREATEDIR, szPath, sizeof(szPath));
-    SetDlgItemTextA(hDlg, IDC_ACTION, szPath);
+    SetLabelText(hDlg, IDC_ACTION, STR_CREATEDIR, "");
 
     UINT n = theSetupInf.GetNumDstDirs();
     SendDlgItemMessageA(hDlg, IDC_METER, MM_SETPOS, 1, 0);

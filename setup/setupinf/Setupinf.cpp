@@ -273,6 +273,46 @@ void CSetupInf::GetLostFile(LPSTR lpszDisplayName) const
     StoreText(lpszDisplayName, MAXTEXT, szLostFile);
 }
 
+/* Copies lpszText to lpszName when it holds a byte outside ASCII. */
+static BOOL TakeIfNonAscii(LPCSTR lpszText, LPSTR lpszName)
+{
+    for (LPCSTR p = lpszText; *p; p++)
+        if ((BYTE)*p >= 0x80) {
+            StoreText(lpszName, MAXTEXT, lpszText);
+            return TRUE;
+        }
+    return FALSE;
+}
+
+BOOL CSetupInf::FindNonAsciiName(LPSTR lpszName) const
+{
+    char szFirst[MAXTEXT], szSecond[MAXTEXT], szThird[MAXTEXT];
+    lpszName[0] = '\0';
+    if (TakeIfNonAscii(szDefDir, lpszName) || TakeIfNonAscii(szPMGroupName, lpszName))
+        return TRUE;
+    for (UINT i = 0; i < uNumSrcDirs; i++) {
+        pSrcDirs[i]->GetDir(szFirst);
+        if (TakeIfNonAscii(szFirst, lpszName))
+            return TRUE;
+    }
+    for (UINT i = 0; i < uNumDstDirs; i++) {
+        pDstDirs[i]->GetDir(szFirst);
+        if (TakeIfNonAscii(szFirst, lpszName))
+            return TRUE;
+    }
+    for (UINT i = 0; i < uNumFiles; i++) {
+        pFiles[i]->GetNames(szThird, szFirst, szSecond);
+        if (TakeIfNonAscii(szFirst, lpszName) || TakeIfNonAscii(szSecond, lpszName))
+            return TRUE;
+    }
+    for (UINT i = 0; i < uNumPMItems; i++) {
+        pPMItems[i]->GetItem(szFirst, szSecond);
+        if (TakeIfNonAscii(szFirst, lpszName) || TakeIfNonAscii(szSecond, lpszName))
+            return TRUE;
+    }
+    return FALSE;
+}
+
 /* ---- the reader ------------------------------------------------------- */
 
 UINT CSetupInf::Load(LPCSTR lpszFileName, HINSTANCE hInstance)

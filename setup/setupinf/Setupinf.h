@@ -141,6 +141,11 @@ public:
     /* The first file or item that found no room in its full table (""
      * when none): the install must not end as if it had been copied. */
     void GetLostFile(LPSTR lpszDisplayName) const;
+
+    /* The first name of a folder, file, group or item that holds a byte
+     * outside ASCII (a code page 936 character), copied to lpszName;
+     * FALSE, and "", when every one is ASCII. */
+    BOOL FindNonAsciiName(LPSTR lpszName) const;
     BOOL GetPMItemLost() const { return bPMItemLost; }
 
     const DIRENTRY *FindSrcDir(UINT uId) const;

@@ -3,6 +3,7 @@
  */
 #include <windows.h>
 #include <string.h>
+#include <wchar.h>
 #include "SetupinfOs.h"
 
 static char szProgramFolderOverride[MAX_PATH];
@@ -45,19 +46,41 @@ BOOL OsReadFile(LPCSTR lpszFileName, LPSTR lpBuf, UINT cbMax, UINT *pcbRead)
     return TRUE;
 }
 
+/* lpszWide in the ANSI code page into lpszDir: TRUE when no character is
+ * lost and it fits both cchDir and a script's folder (MAXTEXT). */
+static BOOL ToAnsiFolder(LPCWSTR lpszWide, LPSTR lpszDir, UINT cchDir)
+{
+    BOOL bLost = FALSE;
+    BOOL bUtf8 = GetACP() == CP_UTF8;   /* it loses nothing and tells nothing */
+    int cb = WideCharToMultiByte(CP_ACP, bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS, lpszWide, -1, lpszDir,
+                                 (int)(cchDir < MAXTEXT ? cchDir : MAXTEXT), NULL, bUtf8 ? NULL : &bLost);
+    return cb > 0 && !bLost;
+}
+
 BOOL OsGetProgramFolder(HINSTANCE hInstance, LPSTR lpszDir, UINT cchDir)
 {
-    char szPath[MAX_PATH];
+    WCHAR szPath[MAX_PATH], szShort[MAX_PATH];
+    char szAnsi[MAX_PATH * 2];
     if (szProgramFolderOverride[0])
         return StoreText(lpszDir, cchDir, szProgramFolderOverride);
 
-    DWORD cch = GetModuleFileNameA(hInstance, szPath, sizeof(szPath));
-    if (cch == 0 || cch >= sizeof(szPath))
+    DWORD cch = GetModuleFileNameW(hInstance, szPath, MAX_PATH);
+    if (cch == 0 || cch >= MAX_PATH)
         return FALSE;
-    /* A byte search would stop at a trail byte of the value 0x5C. */
-    LPCSTR lpszSlash = FindLastBackslash(szPath);
-    szPath[lpszSlash ? lpszSlash - szPath + 1 : 0] = '\0';
-    return StoreText(lpszDir, cchDir, szPath);
+    LPWSTR lpszSlash = wcsrchr(szPath, L'\\');
+    szPath[lpszSlash ? lpszSlash - szPath + 1 : 0] = L'\0';
+    /* The program reads its folder through the ANSI calls: a folder with a
+     * character outside the code page, or longer than a script's folder
+     * may be, is taken by its short (8.3) name where that does better. */
+    if (ToAnsiFolder(szPath, lpszDir, cchDir))
+        return TRUE;
+    cch = GetShortPathNameW(szPath, szShort, MAX_PATH);
+    if (cch > 0 && cch < MAX_PATH && ToAnsiFolder(szShort, lpszDir, cchDir))
+        return TRUE;
+    /* Neither: the long name as far as it fits, for the caller to refuse. */
+    if (!WideCharToMultiByte(CP_ACP, 0, szPath, -1, szAnsi, sizeof(szAnsi), NULL, NULL))
+        return FALSE;
+    return StoreText(lpszDir, cchDir, szAnsi);
 }
 
 void OsSetProgramFolder(LPCSTR lpszDir)

@@ -49,6 +49,7 @@ static void OnWelcome(HWND hwnd)
     if (!bStartPending)
         return;
     bStartPending = 0;
+    uExitCode = SETUP_EXIT_LEFT;
     GoOnOrClose(hwnd, RunWelcomeDialog(hwnd), STEP_CHOOSEDIR);
 }
 
@@ -61,11 +62,20 @@ static void OnChooseDir(HWND hwnd)
     GoOnOrClose(hwnd, RunDestDirDialog(hwnd), STEP_COPY);
 }
 
+/* From here a stop is a failure, unless the user cancelled the copy
+ * (RunCopyStep then says so). */
+static void OnCopy(HWND hwnd)
+{
+    uExitCode = SETUP_EXIT_FAILED;
+    GoOnOrClose(hwnd, RunCopyStep(hwnd), STEP_GROUP);
+}
+
 static void OnGroup(HWND hwnd)
 {
     /* Started only now: it is needed from here on, and the welcome
      * dialog comes up sooner without it. */
     ProgmanStart();
+    uExitCode = SETUP_EXIT_FAILED;
     SetupBeforeGroupHook(hInst, hwnd, szDestDir);
     GoOnOrClose(hwnd, BuildProgramGroup(hwnd), STEP_FINISH);
 }
@@ -74,6 +84,7 @@ static void OnFinish(HWND hwnd)
 {
     SetupAfterInstallHook(hInst, hwnd, szDestDir);
     if (SetupNeedReboot()) {
+        uExitCode = SETUP_EXIT_REBOOT;
         SetupMessageBox(hInst, hwnd, STR_SUCCESSREBOOT, szTitle, MB_ICONINFORMATION);
         /* The end of the session closes the program; if the system
          * refuses, the backdrop stays. */
@@ -81,6 +92,7 @@ static void OnFinish(HWND hwnd)
         ExitWindowsEx(EWX_REBOOT, 0);
         return;
     }
+    uExitCode = SETUP_EXIT_OK;
     SetupMessageBox(hInst, hwnd, STR_SUCCESS, szTitle, MB_ICONINFORMATION);
     Close(hwnd);
 }
@@ -95,7 +107,7 @@ void RunInstallStep(HWND hwnd, WPARAM wParam)
         OnChooseDir(hwnd);
         break;
     case STEP_COPY:
-        GoOnOrClose(hwnd, RunCopyStep(hwnd), STEP_GROUP);
+        OnCopy(hwnd);
         break;
     case STEP_GROUP:
         OnGroup(hwnd);

@@ -52,7 +52,7 @@ static BOOL LoadScript(HINSTANCE hInstance)
     lstrcpynA(szDestDir, szSourceDir, sizeof(szDestDir));
     FormatText(szScript, sizeof(szScript), "%sSETUP.INF", szFolder);
 
-    HWND hwndSplash = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_SPLASH), NULL, SplashDlgProc, 0);
+    HWND hwndSplash = CreateDialogParamW(hInstance, MAKEINTRESOURCEW(IDD_SPLASH), NULL, SplashDlgProc, 0);
     /* It becomes visible only after WM_INITDIALOG, and nothing is
      * dispatched while the script is read: painted now, or its text
      * never shows. */
@@ -70,28 +70,45 @@ static BOOL LoadScript(HINSTANCE hInstance)
     return TRUE;
 }
 
+/* Names outside ASCII are code page 936 bytes; the system makes files
+ * through its own page, so under another one they would be garbled names,
+ * or not found. Such a script installs nothing there: FALSE after one
+ * message in Chinese and English. */
+static BOOL CheckCodePage(void)
+{
+    char szName[MAXTEXT];
+    if (GetACP() == SCRIPT_CODEPAGE || !theSetupInf.FindNonAsciiName(szName))
+        return TRUE;
+    SetupMessageBox(hInst, NULL, STR_CODEPAGE, szTitle, MB_ICONSTOP, szName);
+    return FALSE;
+}
+
 BOOL InitInstance(HINSTANCE hInstance)
 {
     hInst = hInstance;
     if (!LoadScript(hInstance))
         return FALSE;
     theSetupInf.GetAppName(szTitle);
-    if (!RegisterMeterClass(hInstance))
+    if (!CheckCodePage() || !RegisterMeterClass(hInstance))
         return FALSE;
 
-    WNDCLASSA wc;
+    WNDCLASSW wc;
     memset(&wc, 0, sizeof(wc));
     wc.lpfnWndProc = BackdropWndProc;
     wc.hInstance = hInstance;
-    wc.hIcon = LoadIconA(NULL, MAKEINTRESOURCEA(32514));
-    wc.hCursor = LoadCursorA(NULL, MAKEINTRESOURCEA(32512));
+    wc.hIcon = LoadIconW(NULL, MAKEINTRESOURCEW(32514));
+    wc.hCursor = LoadCursorW(NULL, MAKEINTRESOURCEW(32512));
     wc.hbrBackground = (HBRUSH)GetStockObject(NULL_BRUSH);
-    wc.lpszClassName = BACKDROP_CLASS;
-    RegisterClassA(&wc);
+    wc.lpszClassName = BACKDROP_CLASS_W;
+    /* A window of the wide interface: its caption, a text of the script,
+     * reads right under any code page. */
+    RegisterClassW(&wc);
 
-    hwndBackdrop = CreateWindowA(BACKDROP_CLASS, szTitle, WS_POPUP | WS_VISIBLE, 0, 0,
-                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                 NULL, NULL, hInstance, NULL);
+    WCHAR szCaption[MAXTEXT];
+    ScriptToWide(szTitle, szCaption, MAXTEXT);
+    hwndBackdrop = CreateWindowExW(0, BACKDROP_CLASS_W, szCaption, WS_POPUP | WS_VISIBLE, 0, 0,
+                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                   NULL, NULL, hInstance, NULL);
     if (!hwndBackdrop)
         return FALSE;
     ShowWindow(hwndBackdrop, SW_SHOW);
@@ -157,7 +174,7 @@ static void OnBackdropDestroy(void)
     hbmBack = hbmSetup = hbmStatus = NULL;
     ProgmanStop();
     UnregisterMeterClass(hInst);
-    PostQuitMessage(0);
+    PostQuitMessage((int)uExitCode);
 }
 
 static LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -183,5 +200,5 @@ static LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, 
         OnBackdropDestroy();
         return 0;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }

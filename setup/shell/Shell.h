@@ -17,6 +17,7 @@
 #define STEP_FINISH     4
 
 #define BACKDROP_CLASS  "RQ_KORVALSETUPV1"
+#define BACKDROP_CLASS_W L"RQ_KORVALSETUPV1"
 
 extern HWND hwndBackdrop;
 extern int bStartPending;       /* 1 until step 0 starts */

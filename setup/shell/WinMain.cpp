@@ -6,19 +6,22 @@
 #include <windows.h>
 #include "meter.h"
 #include "Shell.h"
+#include "SystemDll.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
     (void)lpCmdLine;
     (void)nCmdShow;
+    /* Before anything can load a DLL: never one planted beside the program. */
+    RestrictDllSearch();
     if (!SetupInitHook(hInstance))
-        return 0;
+        return SETUP_EXIT_LEFT;
     if (hPrevInstance)
         return 0;
     if (!InitInstance(hInstance)) {
         if (hwndBackdrop)
             DestroyWindow(hwndBackdrop);
-        return 0;
+        return SETUP_EXIT_FAILED;
     }
 
     MSG msg;

@@ -48,17 +48,6 @@ TEST(CopyPath, TooLongIsRefusedNotCut)
     EXPECT_STREQ(sz, "");
 }
 
-TEST(CopyPath, ALabelShowsWhatFitsWithDoubleByteCharactersWhole)
-{
-    char sz[MAXCOPYPATH];
-    const std::string label = "\xBF\xBD\xB1\xB4\xB5\xBD:", dest = std::string(119, 'y');
-    EXPECT_TRUE(JoinLabel(sz, label.c_str(), dest.c_str()));
-    EXPECT_EQ(sz, label + dest);
-    /* Another character would end at 128: it is left out whole. */
-    EXPECT_FALSE(JoinLabel(sz, label.c_str(), (dest + "\xB0\xA1x").c_str()));
-    EXPECT_EQ(sz, label + dest);
-}
-
 TEST(CopyPath, SourcesAreRecognisedBeforeAnythingIsWritten)
 {
     const std::string sig("SZDD\x88\xF0\x27\x33", 8);

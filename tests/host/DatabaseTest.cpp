@@ -153,6 +153,42 @@ TEST_F(DatabaseTest, GroupAndItemAccessorsHandOutTheirPartsInOrder)
     EXPECT_STREQ(szSpec, "xSxapp.exe");
 }
 
+/* Under a code page other than 936 a name outside ASCII would be written
+ * garbled: each kind of name is found, the title and display names are not
+ * names. "\xd3\xce\xcf\xb7" is GBK for a Chinese word. */
+TEST_F(DatabaseTest, FindNonAsciiNameFindsEachKindOfNameOnly)
+{
+    const std::string ascii = "[App]\r\nAppName=\xd3\xce\xcf\xb7\r\nDefDir=C:\\GAME\\\r\nDefPMGroup=,Game\r\n"
+                              "[SrcDirs]\r\n1=src\r\n[DstDirs]\r\n1=dst\r\n"
+                              "[Files]\r\n\xd3\xce\xcf\xb7,1:a.txt,1:b.txt,\r\n[PM Info]\r\nxDxb.txt,Play\r\n[End]\r\n";
+    struct Case { const char *lpszFrom, *lpszTo; };
+    const Case aCases[] = {
+        { "", "" },                                                     /* all ASCII */
+        { "DefDir=C:\\GAME\\", "DefDir=C:\\\xd3\xce\xcf\xb7\\" },
+        { "DefPMGroup=,Game", "DefPMGroup=,\xd3\xce\xcf\xb7" },
+        { "1=src", "1=\xd3\xce\xcf\xb7" },
+        { "1=dst", "1=\xd3\xce\xcf\xb7" },
+        { "1:a.txt", "1:\xd3\xce\xcf\xb7" },
+        { "1:b.txt", "1:\xd3\xce\xcf\xb7" },
+        { "xDxb.txt", "xDx\xd3\xce\xcf\xb7" },
+        { ",Play", ",\xd3\xce\xcf\xb7" },
+    };
+    for (const Case &c : aCases) {
+        std::string script = ascii;
+        if (c.lpszFrom[0])
+            script.replace(script.find(c.lpszFrom), strlen(c.lpszFrom), c.lpszTo);
+        MakeFile("SETUP.INF", script);
+        CSetupInf one;
+        ASSERT_EQ(one.Load(Path("SETUP.INF").c_str(), NULL), 0u) << c.lpszTo;
+        char szName[MAXTEXT];
+        memset(szName, 0xA5, sizeof(szName));
+        bool bFound = one.FindNonAsciiName(szName) != FALSE;
+        EXPECT_EQ(bFound, c.lpszFrom[0] != 0) << c.lpszTo;
+        std::string name = szName;
+        EXPECT_TRUE(bFound ? name.find("\xd3\xce\xcf\xb7") != std::string::npos : name.empty()) << name;
+    }
+}
+
 TEST_F(DatabaseTest, PathEndsInBackslashStepsOverDoubleByteCharacters)
 {
     EXPECT_FALSE(PathEndsInBackslash(""));

@@ -150,6 +150,11 @@ TEST(PayloadNames, OnlyNamesBelowTheFolderAreSafe)
         { "SETUP.EXE", true }, { "DATA\\说明.TXT", true }, { "A\\B\\C", true }, { "..\\X", false },
         { "A\\..\\X", false }, { "\\X", false }, { "C:X", false }, { "A\\\\B", false }, { "A\\", false },
         { "", false }, { ".\\X", false }, { "/etc/x", false },
+        /* Device names Windows reserves, in any part, any case, with an extension. */
+        { "NUL", false }, { "nul.txt", false }, { "DIR\\CON.txt", false }, { "PRN\\X", false },
+        { "Aux .Txt", false }, { "com1", false }, { "LPT9.DAT.GZ", false }, { "CONIN$", false },
+        { "conout$.log", false }, { "COM10", true }, { "NULL", true }, { "CONSOLE.TXT", true },
+        { "A\\LPT", true }, { "X.NUL", true }, { " NUL", true },
     };
     for (const auto &c : aCases)
         EXPECT_EQ(SafePayloadName(c.lpszName), c.bSafe) << c.lpszName;

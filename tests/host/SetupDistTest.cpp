@@ -5,17 +5,22 @@
  * nothing finished left behind. (The Win32 tests install what it makes.)
  */
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wctype.h>
 #include <functional>
 #include <string>
 #include <vector>
 #include "DistNames.h"
+#include "DistOs.h"
 #include "FakePe.h"
 #include "InfCheck.h"
 #include "SetupDist.h"
+#include "SetupinfHost.h"
 #include "SetupinfOs.h"
 #include "Szdd.h"
 #include "SzddSamples.h"
@@ -172,6 +177,12 @@ TEST_F(DistTest, LaysOutATreeThatTheCheckerPasses)
 
 TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
 {
+    auto two = [](const char *lpszA, const char *lpszB) {
+        return [=](DistTest *t, const std::string &app) {
+            t->MakeFile(app + "/" + lpszA, "");
+            t->MakeFile(app + "/" + lpszB, "");
+        };
+    };
     const struct {
         const char *lpszWhat;
         std::string named;
@@ -205,9 +216,18 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
         { "a comma", "A,B.TXT", [](DistTest *t, const std::string &app) { t->MakeFile(app + "/A,B.TXT", ""); } },
         { "a character outside GBK", "\xF0\x9F\x98\x80.TXT",
           [](DistTest *t, const std::string &app) { t->MakeFile(app + "/\xF0\x9F\x98\x80.TXT", ""); } },
-        { "names alike but for case", "A.TXT", [](DistTest *t, const std::string &app) {
-              t->MakeFile(app + "/a.txt", "");
-              t->MakeFile(app + "/A.TXT", "");
+        { "names alike but for case", "A.TXT", two("a.txt", "A.TXT") },
+        { "Greek letters alike but for case", "/α.txt: error: Windows takes it for Α.txt", two("α.txt", "Α.txt") },
+        { "fullwidth letters alike but for case", "/ａ.txt: error: Windows takes it for Ａ.txt",
+          two("ａ.txt", "Ａ.txt") },
+        { "Cyrillic letters alike but for case", "/а.txt: error: Windows takes it for А.txt", two("а.txt", "А.txt") },
+        { "a device name", "/CONIN$.TXT: error: a device name Windows reserves", two("A.TXT", "CONIN$.TXT") },
+        { "a link to a file outside the folder",
+          "/LINK.TXT: error: a link to " + dir + "/OUTSIDE.TXT, outside the application's folder; copy the file in",
+          [](DistTest *t, const std::string &app) {
+              t->MakeFile("OUTSIDE.TXT", "secret");
+              t->MakeFile(app + "/A.TXT", "a");
+              ASSERT_EQ(symlink((t->dir + "/OUTSIDE.TXT").c_str(), (t->dir + "/" + app + "/LINK.TXT").c_str()), 0);
           } },
         { "a script over 20479 bytes", std::string(86, 'L') + "10", [](DistTest *t, const std::string &app) {
               for (int i = 0; i < 90; i++)
@@ -267,6 +287,65 @@ TEST_F(DistTest, ArgumentsAndPathsAreRefusedByName)
         EXPECT_FALSE(Exists(c.out)) << c.named;
         EXPECT_FALSE(Exists("app/out")) << c.named;
     }
+}
+
+/* Names compared and matched as Windows does: letters of code page 936
+ * in either case, a double-byte character (whose trail byte may look like
+ * a letter) never equal to ASCII, '?' one whole character. */
+TEST_F(DistTest, NamesCompareAndMatchAsWindowsDoes)
+{
+    static const struct {
+        const char *lpszA, *lpszB;
+        bool bSame;
+    } aNames[] = {
+        { "readme.Txt", "README.TXT", true }, { "α.txt", "Α.TXT", true }, { "ａ.txt", "Ａ.txt", true },
+        { "а.txt", "А.txt", true }, { "ё", "Ё", true }, { "ⅸ", "Ⅸ", true }, { "a.txt", "á.txt", false },
+        { "α.txt", "a.txt", false }, { "淺a", "淺A", true },
+    };
+    std::string a, b;
+    for (const auto &c : aNames) {
+        ASSERT_TRUE(DistOsToScript(c.lpszA, &a) && DistOsToScript(c.lpszB, &b)) << c.lpszA;
+        EXPECT_EQ(SameDistName(a, b), c.bSame) << c.lpszA << " " << c.lpszB;
+        EXPECT_EQ(SameDistName(b, a), c.bSame) << c.lpszB << " " << c.lpszA;
+    }
+    EXPECT_FALSE(SameDistName("\xB1\x61", "\xB1\x41")) << "a trail byte is no letter";
+
+    static const struct {
+        const char *lpszPattern, *lpszText;
+        bool bMatches;
+    } aPatterns[] = {
+        { "*.BAK", "old.bak", true }, { "Ω*", "ωmega.txt", true }, { "?.TXT", "说.txt", true },
+        { "??.TXT", "说.txt", false }, { "*明", "说明", true }, { "*Я", "я", true }, { "a*", "á", false },
+    };
+    for (const auto &c : aPatterns) {
+        ASSERT_TRUE(DistOsToScript(c.lpszPattern, &a) && DistOsToScript(c.lpszText, &b)) << c.lpszPattern;
+        EXPECT_EQ(NameMatches(a, b), c.bMatches) << c.lpszPattern << " " << c.lpszText;
+    }
+}
+
+/* Every character of code page 936 upper-cased as glibc upper-cases its
+ * Unicode form one to one (Windows' rule for names), wherever the result
+ * lies in the code page too. */
+TEST_F(DistTest, UpperCaseAgreesWithUnicodeOverAllOfCodePage936)
+{
+    locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", (locale_t)0);
+    ASSERT_NE(loc, (locale_t)0);
+    int nPairs = 0;
+    for (unsigned n = 1; n < 0xFF00; n++) {
+        std::string ch = n < 0x100 ? std::string(1, (char)n) : std::string{ (char)(n >> 8), (char)n };
+        std::string wide, upper;
+        if ((n >= 0x100 && n < 0x8100) || !HostConvert(ch, "UTF-32LE", "CP936", &wide) || wide.size() != 4)
+            continue;
+        uint32_t u = 0;
+        memcpy(&u, wide.data(), 4);
+        uint32_t uUpper = (uint32_t)towupper_l((wint_t)u, loc);
+        if (uUpper == u || !HostConvert(std::string((const char *)&uUpper, 4), "CP936", "UTF-32LE", &upper))
+            upper = ch;
+        nPairs += upper != ch;
+        EXPECT_EQ(UpperDistName(ch), upper) << std::hex << n << " U+" << u;
+    }
+    freelocale(loc);
+    EXPECT_GT(nPairs, 26) << "letters beyond ASCII were compared";
 }
 
 /* Names whose GBK second byte is 0x5C, the backslash's value: 淺 is 9C 5C. */
@@ -410,13 +489,15 @@ TEST_F(DistTest, DatesAreKeptRunsAreIdenticalAndExclusionsNamed)
     MakeFile("app/.git/config", "x");
     MakeFile("app/Thumbs.db", "x");
     MakeFile("app/OLD.BAK", "x");
+    MakeFile("app/ΩMEGA.TXT", "x");
     MakeFile("app/SETUP.TPL", szTemplate);
     std::string touch = "touch -d '2001-02-03 04:05:06' '" + dir + "/app/A.TXT' '" + dir + "/app/BIN/B.DAT'";
     ASSERT_EQ(system(touch.c_str()), 0);
-    ASSERT_EQ(RunSetupDist({ "--setup-exe", dir + "/SETUP.EXE", "--exclude", "*.bak", dir + "/app/SETUP.TPL",
-                             dir + "/app", dir + "/one" }, Collect, &(said = "")), DIST_EXIT_OK) << said;
+    ASSERT_EQ(RunSetupDist({ "--setup-exe", dir + "/SETUP.EXE", "--exclude", "*.bak", "--exclude", "ω*",
+                             dir + "/app/SETUP.TPL", dir + "/app", dir + "/one" },
+                           Collect, &(said = "")), DIST_EXIT_OK) << said;
     for (const char *lpszLeft : { ".git (by default)", "Thumbs.db (by default)", "OLD.BAK (--exclude *.bak)",
-                                  "SETUP.TPL (the template)" })
+                                  "ΩMEGA.TXT (--exclude ω*)", "SETUP.TPL (the template)" })
         EXPECT_NE(said.find(lpszLeft), std::string::npos) << lpszLeft << "\n" << said;
     EXPECT_EQ(Read("one/SETUP.INF").find("BAK"), std::string::npos);
     struct stat st;
@@ -424,8 +505,9 @@ TEST_F(DistTest, DatesAreKeptRunsAreIdenticalAndExclusionsNamed)
     EXPECT_EQ(st.st_mtime, 981173106) << "A.TXT's own date";
 
     sleep(1);
-    ASSERT_EQ(RunSetupDist({ "--setup-exe", dir + "/SETUP.EXE", "--exclude", "*.bak", dir + "/app/SETUP.TPL",
-                             dir + "/app", dir + "/two" }, Collect, &(said = "")), DIST_EXIT_OK) << said;
+    ASSERT_EQ(RunSetupDist({ "--setup-exe", dir + "/SETUP.EXE", "--exclude", "*.bak", "--exclude", "ω*",
+                             dir + "/app/SETUP.TPL", dir + "/app", dir + "/two" },
+                           Collect, &(said = "")), DIST_EXIT_OK) << said;
     std::string tar = "cd '" + dir + "' && tar --sort=name --numeric-owner -C one -cf one.tar . && "
                       "tar --sort=name --numeric-owner -C two -cf two.tar . && cmp -s one.tar two.tar";
     EXPECT_EQ(system(tar.c_str()), 0) << "two runs, the same archive";

@@ -9,6 +9,7 @@
 #include "SetupDriver.h"
 #include "Setupdlg.h"
 #include "meter.h"
+#include "SetupGlobals.h"
 #include "resource.h"
 
 static const char *kApp = "CopyTest";
@@ -193,7 +194,7 @@ TEST_F(CopyStep, AFailedCopyKeepsWhatItWouldReplaceAndNamesTheFile)
         EXPECT_EQ(BoxText(hwndBox), Gbk(L"拷贝 ") + name + Gbk(L" 出错"));
         EXPECT_EQ(WindowText(hwndBox), kApp);
         PressButton(hwndBox, IDOK);
-        EXPECT_EQ(one.WaitExit(), 0u);
+        EXPECT_EQ(one.WaitExit(), (DWORD)SETUP_EXIT_FAILED);
         EXPECT_EQ(ReadWholeFile(d + "A.TXT"), "aaa");
         EXPECT_EQ(ReadWholeFile(d + "OLD.DAT"), "old content") << "the file it was to replace is kept";
         EXPECT_EQ(ReadWholeFile(d + "LOCKED.TXT"), "locked");
@@ -318,7 +319,7 @@ TEST_F(CopyStep, FoldersExistingAcceptedNestedBeforeParentFailsWithItsPath)
     EXPECT_EQ(SendTimeout(hwndMeter, MM_GETPOS, 0, 0), 2);
     EXPECT_EQ(SendTimeout(hwndMeter, MM_GETRANGE, 0, 0), 4);
     PressButton(hwndBox, IDOK);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_FAILED);
     EXPECT_FALSE(FileExists(dest + "old\\A.TXT"));
 }
 
@@ -399,7 +400,7 @@ TEST_F(CopyStep, CancelNoGoesOnCancelYesStopsBeforeTheNextFile)
     EXPECT_GT(nDone, nFirst) << "after No the copy went on";
     EXPECT_EQ(SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETRANGE, 0, 0), cFiles);
     PressButton(hwndBox, IDYES);
-    EXPECT_EQ(run.WaitExit(20000), 0u);
+    EXPECT_EQ(run.WaitExit(20000), (DWORD)SETUP_EXIT_CANCELLED);
     ASSERT_GE(nDone, 1);
     ASSERT_LT(nDone, cFiles) << "the copy ended before the cancel";
     for (int i = 0; i < cFiles; i++)
@@ -420,7 +421,7 @@ TEST_F(CopyStep, CancelYesDuringFolderCreationCopiesNothing)
     ASSERT_NE(hwndBox, (HWND)NULL);
     ASSERT_EQ(WindowText(GetDlgItem(hDlg, IDC_ACTION)), Gbk(L"创建目录")) << "the click came too late";
     PressButton(hwndBox, IDYES);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_CANCELLED);
     EXPECT_FALSE(FileExists(dest + "d0\\A.TXT"));
     EXPECT_FALSE(FileExists(dest + "d98"));
 }

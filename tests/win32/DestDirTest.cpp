@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include "SetupDriver.h"
+#include "SetupGlobals.h"
 #include "resource.h"
 
 static const char *kApp = "DestTest";
@@ -256,7 +257,7 @@ TEST_F(DestDir, CancelAsksEscAndTheCloseBoxToo)
     hwndBox = run.WaitMessageBox();
     ASSERT_NE(hwndBox, (HWND)NULL) << "Esc";
     PressButton(hwndBox, IDYES);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_LEFT);
     /* Nothing was chosen, so nothing was made at the default folder. */
     EXPECT_EQ(GetFileAttributesA("C:\\apps\\demo"), INVALID_FILE_ATTRIBUTES);
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 #include "SetupDriver.h"
+#include "SetupGlobals.h"
 #include "resource.h"
 
 static std::string Lower(std::string s)
@@ -140,7 +141,7 @@ TEST_F(EndToEnd, LeavingAtTheWelcomeEndsQuietly)
     ASSERT_NE(hWelcome, (HWND)NULL);
     PressButton(hWelcome, IDCANCEL);
     EXPECT_NE(run.AnswerBox(IDYES), "(no box)");
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_LEFT);
     EXPECT_FALSE(GroupExists());
 }
 
@@ -152,7 +153,7 @@ TEST_F(EndToEnd, LeavingAtTheDestinationEndsQuietly)
     ASSERT_NE(hDest, (HWND)NULL);
     PressButton(hDest, IDCANCEL);
     EXPECT_EQ(run.AnswerBox(IDYES), Gbk(L"你是否要退出?"));
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_LEFT);
     EXPECT_FALSE(FileExists(dest));
     EXPECT_FALSE(GroupExists());
 }
@@ -170,7 +171,7 @@ TEST_F(EndToEnd, AFailedCopyEndsAfterItsMessageAndKeepsTheFilesBefore)
     PressButton(hDest, IDOK);
     DWORD dwExit = 1;
     EXPECT_EQ(run.FinalMessage(30000, &dwExit), Gbk(L"拷贝 README.TXT 出错"));
-    EXPECT_EQ(dwExit, 0u) << "no message after the failure's";
+    EXPECT_EQ(dwExit, (DWORD)SETUP_EXIT_FAILED) << "no message after the failure's";
     EXPECT_TRUE(FileExists(dest + "DEMO.EXE"));
     EXPECT_FALSE(FileExists(dest + "README.TXT"));
     EXPECT_FALSE(FileExists(dest + "DATA\\DATA2.DAT"));

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <string>
+#include "SetupDriver.h"
 #include "Shell.h"
 #include "resource.h"
 
@@ -47,7 +48,7 @@ static void CALLBACK ReadAndAnswer(HWND, UINT, UINT_PTR idTimer, DWORD)
     if (!hBox)
         return;
     KillTimer(NULL, idTimer);
-    char sz[512];
+    char sz[2048];
     memset(sz, 0xA5, sizeof(sz));
     int cch = GetDlgItemTextA(hBox, 0xFFFF, sz, sizeof(sz));
     seen.text.assign(sz, cch > 0 ? cch : 0);
@@ -151,11 +152,22 @@ TEST_F(Messages, QuestionsReturnTheButtonPressed)
     EXPECT_EQ(SetupMessageBox(hExe, NULL, STR_CONFIRMABORT, "Demo", MB_YESNO | MB_ICONQUESTION), IDYES);
 }
 
+/* The message is cut at 511 characters: "找不到文件 " is six. */
 TEST_F(Messages, OverLongArgumentsAreCutToTheBuffer)
 {
-    std::string path(300, 'a');
+    std::string path(600, 'a');
     SetupMessageBox(hExe, NULL, STR_FILENOTFOUND, NULL, 0, path.c_str());
     ASSERT_TRUE(seen.fFound);
-    std::string full = GBK_FILENOTFOUND_1 + path + GBK_FILENOTFOUND_2;
-    EXPECT_EQ(seen.text, full.substr(0, 199));
+    EXPECT_EQ(seen.text, GBK_FILENOTFOUND_1 + path.substr(0, 511 - 6));
+}
+
+/* The message of a script that needs code page 936: the name, then the
+ * same advice in Chinese and in English. */
+TEST_F(Messages, CodePageMessageNamesTheNameInTwoLanguages)
+{
+    SetupMessageBox(hExe, NULL, STR_CODEPAGE, "Demo", MB_ICONSTOP, GBK_GAME);
+    ASSERT_TRUE(seen.fFound);
+    EXPECT_EQ(seen.text.substr(0, 6), GBK_GAME ":\n");
+    EXPECT_NE(seen.text.find(Gbk(L"乱码")), std::string::npos) << seen.text;
+    EXPECT_NE(seen.text.find("Change system locale"), std::string::npos) << seen.text;
 }

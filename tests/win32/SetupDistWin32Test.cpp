@@ -11,9 +11,12 @@
 #include <tlhelp32.h>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 #include "SetupDriver.h"
+#include "Launcher.h"
+#include "SetupGlobals.h"
 #include "Szdd.h"
 #include "resource.h"
 #include "SzddSamples.h"
@@ -268,6 +271,26 @@ static void ExpectSameTree(const std::string &app, const std::string &dest)
     }
 }
 
+/* The names in a folder given by its wide path, "." and ".." left out. */
+static size_t CountEntriesW(const std::wstring &dir)
+{
+    size_t n = 0;
+    WIN32_FIND_DATAW fd;
+    HANDLE hFind = FindFirstFileW((dir + L"*").c_str(), &fd);
+    for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileW(hFind, &fd))
+        n += lstrcmpW(fd.cFileName, L".") != 0 && lstrcmpW(fd.cFileName, L"..") != 0;
+    if (hFind != INVALID_HANDLE_VALUE)
+        FindClose(hFind);
+    return n;
+}
+
+static std::wstring Wide(const std::string &text)
+{
+    WCHAR sz[MAX_PATH * 2];
+    int cch = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, sz, MAX_PATH * 2);
+    return std::wstring(sz, cch > 0 ? cch - 1 : 0);
+}
+
 class OneFileWin32 : public DistWin32 {
 protected:
     /* The tree of the round trip and its template, the group's name. */
@@ -284,24 +307,26 @@ protected:
                                   Gbk(L"数据\\深\\表.TXT") + "," + Gbk(L"表") + "\r\n");
     }
     /* Starts a one-file distribution with its temporary folder in the
-     * test's folder. */
+     * test's folder (tempW, when set, instead). */
     bool StartOneFile(const std::string &exe)
     {
         if (temp.empty())
             temp = dir + "temp\\";
-        CreateDirectoryA(temp.c_str(), NULL);
-        char szTemp[MAX_PATH] = "", szTmp[MAX_PATH] = "";
-        GetEnvironmentVariableA("TEMP", szTemp, sizeof(szTemp));
-        GetEnvironmentVariableA("TMP", szTmp, sizeof(szTmp));
-        SetEnvironmentVariableA("TEMP", temp.c_str());
-        SetEnvironmentVariableA("TMP", temp.c_str());
+        if (tempW.empty())
+            tempW = Wide(temp);
+        CreateDirectoryW(tempW.c_str(), NULL);
+        WCHAR szTemp[MAX_PATH] = L"", szTmp[MAX_PATH] = L"";
+        GetEnvironmentVariableW(L"TEMP", szTemp, MAX_PATH);
+        GetEnvironmentVariableW(L"TMP", szTmp, MAX_PATH);
+        SetEnvironmentVariableW(L"TEMP", tempW.c_str());
+        SetEnvironmentVariableW(L"TMP", tempW.c_str());
         STARTUPINFOA si;
         memset(&si, 0, sizeof(si));
         si.cb = sizeof(si);
         dwStart = GetTickCount();
         bool bStarted = CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, dir.c_str(), &si, &pi) != 0;
-        SetEnvironmentVariableA("TEMP", szTemp);
-        SetEnvironmentVariableA("TMP", szTmp);
+        SetEnvironmentVariableW(L"TEMP", szTemp);
+        SetEnvironmentVariableW(L"TMP", szTmp);
         return bStarted;
     }
     DWORD WaitLauncher()
@@ -328,17 +353,17 @@ protected:
         printf("%s: start to the welcome dialog %lu ms\n", exe.c_str(), GetTickCount() - dwStart);
         ASSERT_NE(run.ConfirmDestination(dest.c_str()), (HWND)NULL);
         EXPECT_EQ(run.FinalMessage(30000), Gbk(L"软件安装成功!"));
-        EXPECT_EQ(WaitLauncher(), 0u);
+        EXPECT_EQ(WaitLauncher(), 0u) << "SETUP.EXE's code, passed on";
         CloseGroupWindows(group);
         ExpectSameTree(app, dest);
         ExpectTheTwoItems(group, dest);
-        EXPECT_TRUE(FolderEntries(temp).empty()) << "the launcher's folder is left in " << temp;
+        EXPECT_EQ(CountEntriesW(tempW), 0u) << "the launcher's folder is left in " << temp;
         RemoveTree(ProgramsFolder() + group + "\\");
         RemoveTree(dest);
     }
-    /* A damaged one file: one message from the launcher, nothing started,
-     * no folder left. */
-    void RefuseOneFile(const std::string &exe, const std::string &message)
+    /* A damaged one file: one message from the launcher, its exit code,
+     * nothing started, no folder left. */
+    void RefuseOneFile(const std::string &exe, const std::string &message, DWORD dwExpectExit)
     {
         std::vector<std::string> before = FolderEntries(temp);
         ASSERT_TRUE(StartOneFile(exe)) << exe;
@@ -346,11 +371,24 @@ protected:
         ASSERT_TRUE(run.Attach(pi.dwProcessId));
         EXPECT_EQ(run.AnswerBox(IDOK, 30000), message) << exe;
         EXPECT_EQ(ChildProcess(pi.dwProcessId, 0), 0u) << "the launcher started a program";
-        EXPECT_EQ(WaitLauncher(), 0u);
+        EXPECT_EQ(WaitLauncher(), dwExpectExit) << exe;
         EXPECT_EQ(FolderEntries(temp), before) << "a folder is left in " << temp;
     }
 
+    /* Makes dir\one.exe from the tree with setupdist.exe. */
+    void MakeOneFile()
+    {
+        MakeTree();
+        std::string out;
+        ASSERT_EQ(RunSetupDist("--single-file \"" + dir + "one.exe\" \"" + dir + "SETUP.TPL\" \"" + dir + "app\" \"" +
+                                   dir + "out\"",
+                               &out),
+                  0u)
+            << out;
+    }
+
     std::string group, temp;
+    std::wstring tempW;
     PROCESS_INFORMATION pi;
     DWORD dwStart;
 };
@@ -407,7 +445,7 @@ TEST_F(OneFileWin32, TwoAtOnceUseTwoFoldersAndAFullDiskIsOneMessage)
     if (!GetDiskFreeSpaceExA("F:\\", &cbFree, &cbTotal, NULL) || cbTotal.QuadPart > 4u << 20)
         GTEST_SKIP() << "F: is not the session's 1 MB disk (no file system could be mounted)";
     temp = "F:\\";
-    RefuseOneFile(exe, Gbk(L"临时文件夹 F:\\ 所在的磁盘空间不足, 无法解压安装文件."));
+    RefuseOneFile(exe, Gbk(L"临时文件夹 F:\\ 所在的磁盘空间不足, 无法解压安装文件."), LAUNCH_EXIT_DISKFULL);
 }
 
 /* Files made on Linux by single-file-test.sh (libgcab, osslsigncode) in
@@ -422,6 +460,64 @@ TEST_F(OneFileWin32, FilesMadeOnLinuxInstallSignedOrNotAndDamageIsRefused)
     group = Gbk(L"单一文件") + "L";
     for (const char *lpszName : { "plain.exe", "signed.exe" })
         InstallOneFile(made + lpszName, made + "app\\");
-    RefuseOneFile(made + "cut.exe", Gbk(L"安装程序文件不完整 (也许没有下载完), 请重新下载."));
-    RefuseOneFile(made + "changed.exe", Gbk(L"安装程序文件已损坏, 请重新下载."));
+    RefuseOneFile(made + "cut.exe", Gbk(L"安装程序文件不完整 (也许没有下载完), 请重新下载."), LAUNCH_EXIT_DAMAGED);
+    RefuseOneFile(made + "changed.exe", Gbk(L"安装程序文件已损坏, 请重新下载."), LAUNCH_EXIT_DAMAGED);
+}
+
+/* Downloaded beside a planted cabinet.dll and comctl32.dll and run with
+ * Windows' order of loading: neither is loaded. */
+TEST_F(OneFileWin32, PlantedDllsBesideItAreNotLoaded)
+{
+    MakeOneFile();
+    ASSERT_TRUE(PlantDlls(dir));
+    /* The control: an unguarded program there loads them. */
+    ASSERT_EQ(LoadedByDefaultSearch(dir), std::vector<std::string>({ "cabinet.dll", "comctl32.dll" }));
+    InstallOneFile(dir + "one.exe", dir + "app\\");
+    EXPECT_EQ(TakeMarks(dir), std::vector<std::string>());
+}
+
+/* A temporary folder whose path SETUP.EXE cannot name in code page 936
+ * (Korean), or that is too long for it: the launcher runs it from the
+ * short path, and it installs. */
+TEST_F(OneFileWin32, ATempFolderSetupCannotNameRunsFromItsShortPath)
+{
+    MakeOneFile();
+    for (const std::wstring &leaf : { std::wstring(L"\xD55C\xAE00"), std::wstring(120, L'x') }) {
+        tempW = Wide(dir) + leaf + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(tempW.c_str(), NULL));
+        InstallOneFile(dir + "one.exe", dir + "app\\");
+        tag += "x";
+    }
+}
+
+/* Run by links-test.sh, which puts the links in while SETUP.EXE runs. */
+TEST_F(OneFileWin32, LinksPutInItsFolderWhileSetupRunsAreNotFollowed)
+{
+    char szHandshake[MAX_PATH];
+    if (!GetEnvironmentVariableA("LINKS_DIR", szHandshake, sizeof(szHandshake)))
+        GTEST_SKIP() << "run by links-test.sh, which makes the links";
+    std::string handshake = std::string(szHandshake) + "\\";
+    DeleteFileA((handshake + "linked.txt").c_str());
+    MakeOneFile();
+    ASSERT_TRUE(StartOneFile(dir + "one.exe"));
+    SetupRun run;
+    ASSERT_TRUE(run.Attach(ChildProcess(pi.dwProcessId, 30000)));
+    HWND hWelcome = run.WaitWindow("#32770", Gbk(L"单一文件").c_str(), 30000);
+    ASSERT_NE(hWelcome, (HWND)NULL);
+    std::vector<std::string> folders = FolderEntries(temp);
+    ASSERT_EQ(folders.size(), 1u);
+    std::string own = temp + folders[0] + "\\";
+    ASSERT_TRUE(FileExists(own + "BIN\\EMPTY.DAT"));
+    std::ofstream(handshake + "ready.txt") << own;
+    ASSERT_TRUE(WaitFor([&] { return FileExists(handshake + "linked.txt"); }, 30000)) << "no links made";
+    std::string names = ReadWholeFile(handshake + "linked.txt");
+    PressButton(hWelcome, IDCANCEL);
+    EXPECT_NE(run.AnswerBox(IDYES), "(no box)");
+    EXPECT_EQ(WaitLauncher(), (DWORD)SETUP_EXIT_LEFT) << "SETUP.EXE's code, passed on";
+    EXPECT_EQ(ReadWholeFile(handshake + "victim1\\KEEP.TXT"), "keep\n");
+    for (size_t i = 0, j; (j = names.find('\n', i)) != std::string::npos; i = j + 1)
+        EXPECT_EQ(ReadWholeFile(handshake + "victim2\\" + names.substr(i, j - i)), "victim\n")
+            << names.substr(i, j - i);
+    EXPECT_FALSE(FileExists(own + "SETUP.EXE"));
+    EXPECT_FALSE(FileExists(own + "SETUP.INF"));
 }

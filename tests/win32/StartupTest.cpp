@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include "SetupDriver.h"
+#include "SetupGlobals.h"
 #include "resource.h"
 
 static const char *kScript =
@@ -27,7 +28,7 @@ static void ExpectNotFoundBox(SetupRun &run, const std::string &scriptPath)
     EXPECT_EQ(GetWindow(hwndBox, GW_OWNER), (HWND)NULL);
     EXPECT_EQ(run.Windows().size(), 1u) << "the please-wait dialog must be gone";
     PressButton(hwndBox, IDOK);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_FAILED);
 }
 
 TEST(Startup, MissingScriptIsReportedWithItsFullPath)
@@ -68,11 +69,14 @@ TEST(Startup, ALongFolderStillFindsItsScript)
     EXPECT_EQ(run.WaitMessageBox(300), (HWND)NULL);
 }
 
+/* Fifteen levels of eight letters: no shorter (8.3) name fits either. */
 TEST(Startup, AFolderTooLongToInstallFromIsRefused)
 {
-    std::string folder = "R:\\" + std::string(70, 'c') + "\\" + std::string(70, 'd') + "\\";
-    CreateDirectoryA(("R:\\" + std::string(70, 'c')).c_str(), NULL);
-    CreateDirectoryA(folder.c_str(), NULL);
+    std::string folder = "R:\\";
+    for (int i = 0; i < 15; i++) {
+        folder += "abcdefgh\\";
+        CreateDirectoryA(folder.c_str(), NULL);
+    }
     SetupRun run(folder);
     run.WriteScript(kScript);
     ASSERT_TRUE(run.Start());
@@ -99,5 +103,5 @@ TEST(Startup, RunsFromAFolderHoldingOnlyItselfAndItsScript)
     ASSERT_NE(hDlg, (HWND)NULL);
     PressButton(hDlg, IDCANCEL);
     EXPECT_NE(run.AnswerBox(IDYES), "(no box)");
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_LEFT);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include "SetupDriver.h"
+#include "SetupGlobals.h"
 #include "resource.h"
 
 static const char *kScript =
@@ -83,7 +84,7 @@ TEST_F(Welcome, ExitAsksAndNoKeepsTheDialog)
     hwndBox = run.WaitMessageBox();
     ASSERT_NE(hwndBox, (HWND)NULL);
     PressButton(hwndBox, IDYES);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_LEFT);
 }
 
 TEST_F(Welcome, ExtraStartCommandsAndPaintsStartNothingNew)

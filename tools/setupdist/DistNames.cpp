@@ -4,6 +4,7 @@
 #include <string.h>
 #include <vector>
 #include "DistNames.h"
+#include "Payload.h"
 #include "Setupinf.h"
 
 /* Offsets of the characters of a text. */
@@ -15,46 +16,71 @@ static std::vector<size_t> CharStarts(const std::string &text)
     return starts;
 }
 
-static char Upper(char c)
+/* The case pairs of code page 936 beyond ASCII, as Windows upper-cases
+ * their UTF-16 forms: the lead byte, the trail bytes of the lower-case
+ * letters, and how far the upper-case ones lie from them. Every other
+ * character of the code page with a case has no partner in it. */
+static const struct {
+    unsigned char bLead, bFirst, bLast;
+    int nToUpper;
+} aCasePairs[] = {
+    { 0xA2, 0xA1, 0xAA, 0x50 },     /* small Roman numerals */
+    { 0xA3, 0xE1, 0xFA, -0x20 },    /* fullwidth Latin */
+    { 0xA6, 0xC1, 0xD8, -0x20 },    /* Greek */
+    { 0xA7, 0xD1, 0xF1, -0x30 },    /* Cyrillic */
+};
+
+/* Upper-cases in place the character of cb bytes at pch. */
+static void UpperChar(char *pch, size_t cb)
 {
-    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
+    unsigned char b = (unsigned char)pch[0];
+    if (cb == 1) {
+        if (b >= 'a' && b <= 'z')
+            pch[0] = (char)(b - 'a' + 'A');
+        return;
+    }
+    unsigned char bTrail = (unsigned char)pch[1];
+    for (const auto &pair : aCasePairs)
+        if (b == pair.bLead && bTrail >= pair.bFirst && bTrail <= pair.bLast)
+            pch[1] = (char)(bTrail + pair.nToUpper);
 }
 
-static bool IsDeviceName(const std::string &name)
+std::string UpperDistName(const std::string &name)
 {
-    static const char *const aDevices[] = { "CON", "PRN", "AUX", "NUL" };
-    std::string base = name.substr(0, name.find('.'));
-    while (!base.empty() && base.back() == ' ')
-        base.pop_back();
-    for (const char *lpszDevice : aDevices)
-        if (SameDistName(base, lpszDevice))
-            return true;
-    return base.size() == 4 && (SameDistName(base.substr(0, 3), "COM") || SameDistName(base.substr(0, 3), "LPT")) &&
-           base[3] >= '1' && base[3] <= '9';
+    std::string upper = name;
+    for (size_t i = 0, cb; i < upper.size(); i += cb) {
+        cb = TextCharBytes(upper.c_str() + i);
+        UpperChar(&upper[i], cb);
+    }
+    return upper;
 }
 
 bool NameMatches(const std::string &pattern, const std::string &text)
 {
     /* The last '*' seen and where the text stood: on a mismatch it takes
-     * one more character. */
-    size_t p = 0, t = 0, pStar = std::string::npos, tStar = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            pStar = p++;
-            tStar = t;
-        } else if (p < pattern.size() && (pattern[p] == '?' || Upper(pattern[p]) == Upper(text[t]))) {
-            p++;
-            t++;
-        } else if (pStar != std::string::npos) {
-            p = pStar + 1;
-            t = ++tStar;
+     * one more character. Upper-casing keeps every character's length. */
+    std::string p = UpperDistName(pattern), t = UpperDistName(text);
+    size_t ip = 0, it = 0, ipStar = std::string::npos, itStar = 0;
+    while (it < t.size()) {
+        if (ip < p.size() && p[ip] == '*') {
+            ipStar = ip++;
+            itStar = it;
+        } else if (ip < p.size() && p[ip] == '?') {
+            ip++;
+            it += TextCharBytes(t.c_str() + it);
+        } else if (ip < p.size() && p[ip] == t[it]) {
+            ip++;
+            it++;
+        } else if (ipStar != std::string::npos) {
+            ip = ipStar + 1;
+            it = itStar += TextCharBytes(t.c_str() + itStar);
         } else {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*')
-        p++;
-    return p == pattern.size();
+    while (ip < p.size() && p[ip] == '*')
+        ip++;
+    return ip == p.size();
 }
 
 std::string CountText(unsigned long long n)
@@ -87,7 +113,7 @@ std::string BadNameReason(const std::string &name, bool bFolder)
         return "a leading blank, which the script reader drops";
     if (CharStarts(name).back() == name.size() - 1 && (name.back() == '.' || name.back() == ' '))
         return "a trailing dot or blank, which Windows drops";
-    if (IsDeviceName(name))
+    if (IsDeviceName(name.c_str(), name.size()))
         return "a device name Windows reserves";
     return "";
 }
@@ -114,14 +140,19 @@ bool SameDistName(const std::string &a, const std::string &b)
 {
     if (a.size() != b.size())
         return false;
-    for (size_t i = 0; i < a.size(); i++) {
-        if (TextCharBytes(a.c_str() + i) == 2) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1])
-                return false;
-            i++;
-        } else if (Upper(a[i]) != Upper(b[i])) {
+    /* Character by character, the same bytes first: the layout's checks
+     * compare every pair of names. */
+    for (size_t i = 0, cb; i < a.size(); i += cb) {
+        cb = TextCharBytes(a.c_str() + i);
+        if (a[i] == b[i] && (cb == 1 || a[i + 1] == b[i + 1]))
+            continue;
+        if (TextCharBytes(b.c_str() + i) != cb)
             return false;
-        }
+        char achA[2] = { a[i], cb == 2 ? a[i + 1] : '\0' }, achB[2] = { b[i], cb == 2 ? b[i + 1] : '\0' };
+        UpperChar(achA, cb);
+        UpperChar(achB, cb);
+        if (achA[0] != achB[0] || achA[1] != achB[1])
+            return false;
     }
     return true;
 }

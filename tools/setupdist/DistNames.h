@@ -17,7 +17,7 @@
 std::string BadNameReason(const std::string &name, bool bFolder);
 
 /* Does text match the pattern? '*' any run of characters, '?' one,
- * ASCII letters in either case. */
+ * letters in either case (as SameDistName). */
 bool NameMatches(const std::string &pattern, const std::string &text);
 
 /* A count as publishers read it: 1,204. */
@@ -28,8 +28,13 @@ std::string CountText(unsigned long long n);
  * otherwise '_' appended and *pchMissing 0. */
 std::string PackedName(const std::string &name, char *pchMissing);
 
-/* Windows' own order-free comparison for names of code page 936: ASCII
- * letters in either case, double-byte characters byte for byte. */
+/* The name with each letter upper-cased as Windows does to compare
+ * names (every UTF-16 unit by itself): ASCII, and the Greek, Cyrillic,
+ * fullwidth Latin letters and Roman numerals of code page 936. Each
+ * character keeps its length. */
+std::string UpperDistName(const std::string &name);
+
+/* Does Windows take the two names of code page 936 for one? */
 bool SameDistName(const std::string &a, const std::string &b);
 
 /* The display name of a [Files] line for a file name: the name without

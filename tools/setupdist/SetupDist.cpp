@@ -111,11 +111,6 @@ static void Error(DISTRUN *pRun, const std::string &text)
     pRun->nErrors++;
 }
 
-static void Warn(DISTRUN *pRun, const std::string &text)
-{
-    pRun->pfnPrint(pRun->pContext, true, text);
-}
-
 static std::string Join(const std::string &dir, const std::string &rel)
 {
     if (rel.empty())
@@ -265,20 +260,32 @@ static void PlanError(DISTRUN *pRun, const std::string &rel, const std::string &
     pRun->plan.errors.push_back({ rel, why });
 }
 
+/* A native text in code page 936, which the name rules compare; as it
+ * is when a character has no place there. */
+static std::string RuleText(const std::string &native)
+{
+    std::string script;
+    return DistOsToScript(native, &script) ? script : native;
+}
+
 /* A name of the application's folder that is left out, or "" when it is
  * taken: the template itself, the defaults, the patterns of --exclude
  * (on the name, or with a '/' on the path below the folder). */
-static std::string LeftOutBy(const DISTRUN *pRun, const std::string &rel, const std::string &name)
+static std::string LeftOutBy(const DISTRUN *pRun, const std::string &rel, const std::string &native)
 {
     if (!pRun->strFullTemplate.empty() && DistOsFullPath(Join(pRun->strApp, rel)) == pRun->strFullTemplate)
         return "the template";
+    std::string name = RuleText(native);
     for (const char *lpszName : aDefaultExcludes)
         if (SameDistName(name, lpszName))
             return "by default";
+    /* The separators are replaced before the conversion: in code page 936
+     * a trail byte may have a backslash's value. */
     std::string slashed = rel;
     std::replace(slashed.begin(), slashed.end(), chDistSep, '/');
+    slashed = RuleText(slashed);
     for (const std::string &pattern : pRun->excludes)
-        if (NameMatches(pattern, pattern.find('/') == std::string::npos ? name : slashed))
+        if (NameMatches(RuleText(pattern), pattern.find('/') == std::string::npos ? name : slashed))
             return "--exclude " + pattern;
     return "";
 }
@@ -314,14 +321,11 @@ static void TakeEntry(DISTRUN *pRun, int iFolder, const DISTENTRY &entry,
         return;
     }
     std::string target = entry.bLink ? DistOsFullPath(Join(pRun->strApp, path)) : "";
+    /* A link must not carry a file from elsewhere into a public download. */
     if (entry.bLink && !WithinApp(pRun, target)) {
-        if (entry.bFolder) {
-            PlanError(pRun, path, "a link to " + target + ", outside the application's folder; copy the folder "
-                                  "in, or leave the link out with --exclude");
-            return;
-        }
-        Warn(pRun, Join(pRun->strApp, path) + ": warning: taken from " + target +
-                       " through a link, outside the application's folder");
+        PlanError(pRun, path, "a link to " + target + ", outside the application's folder; copy the " +
+                                  (entry.bFolder ? "folder" : "file") + " in, or leave the link out with --exclude");
+        return;
     }
     if (entry.bFolder) {
         pSubfolders->push_back({ entry, script });

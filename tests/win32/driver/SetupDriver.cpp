@@ -86,6 +86,54 @@ std::string WindowText(HWND hwnd)
     return std::string(sz, cch < sizeof(sz) ? cch : sizeof(sz) - 1);
 }
 
+std::wstring WindowTextW(HWND hwnd)
+{
+    WCHAR sz[1024];
+    DWORD_PTR cch = 0;
+    sz[0] = L'\0';
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, (LPARAM)sz, SMTO_ABORTIFHUNG, SEND_TIMEOUT, &cch))
+        return L"";
+    return std::wstring(sz, cch < 1024 ? cch : 1023);
+}
+
+static const char *const aPlantedNames[] = { "cabinet.dll", "comctl32.dll" };
+
+bool PlantDlls(const std::string &dir)
+{
+    for (const char *lpszName : aPlantedNames)
+        if (!CopyFileA((TestProgramFolder() + "planted.dll").c_str(), (dir + lpszName).c_str(), FALSE))
+            return false;
+    return true;
+}
+
+std::vector<std::string> TakeMarks(const std::string &dir)
+{
+    std::vector<std::string> loaded;
+    for (const char *lpszName : aPlantedNames)
+        if (DeleteFileA((dir + lpszName + ".loaded").c_str()))
+            loaded.push_back(lpszName);
+    return loaded;
+}
+
+std::vector<std::string> LoadedByDefaultSearch(const std::string &dir)
+{
+    std::string probe = dir + "dllprobe.exe", command = "\"" + probe + "\"";
+    for (const char *lpszName : aPlantedNames)
+        command += std::string(" ") + lpszName;
+    STARTUPINFOA si;
+    PROCESS_INFORMATION pi;
+    memset(&si, 0, sizeof(si));
+    si.cb = sizeof(si);
+    CopyFileA((TestProgramFolder() + "dllprobe.exe").c_str(), probe.c_str(), FALSE);
+    if (CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, dir.c_str(), &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, DRIVER_TIMEOUT);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    DeleteFileA(probe.c_str());
+    return TakeMarks(dir);
+}
+
 std::string ClassName(HWND hwnd)
 {
     char sz[256];

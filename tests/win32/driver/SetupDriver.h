@@ -51,6 +51,9 @@ bool CloseGroupWindows(const std::string &group);
 
 /* Text of a window of any process (WM_GETTEXT, ANSI, with a time limit). */
 std::string WindowText(HWND hwnd);
+/* The same as UTF-16 (WM_GETTEXT, wide): what the user reads, whatever the
+ * code page of the test program. */
+std::wstring WindowTextW(HWND hwnd);
 std::string ClassName(HWND hwnd);
 RECT WindowRect(HWND hwnd);
 
@@ -69,6 +72,16 @@ int ListSelection(HWND hwndList);
 bool SaveScreenshot(const std::string &name);
 /* The same into folder dir (ending in a backslash). */
 bool SaveScreenshotIn(const std::string &dir, const std::string &name);
+
+/* DLLs planted beside a program, as a download may plant them: the
+ * marking DLL (planted.dll) copied into dir under each name the shipped
+ * programs load beyond the KnownDLLs; the names whose mark (NAME.loaded)
+ * is in dir, each mark removed; and the control, the names that an
+ * unguarded program in dir loads by the default search. Wine loads them
+ * in Windows' order only as scripts/wine-env.sh sets it up. */
+bool PlantDlls(const std::string &dir);
+std::vector<std::string> TakeMarks(const std::string &dir);
+std::vector<std::string> LoadedByDefaultSearch(const std::string &dir);
 
 /* The colour of one screen pixel. */
 COLORREF ScreenPixel(int x, int y);
