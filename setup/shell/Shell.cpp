@@ -196,6 +196,13 @@ static LRESULT CALLBACK BackdropWndProc(HWND hwnd, UINT message, WPARAM wParam, 
     case WM_COMMAND:
         RunInstallStep(hwnd, wParam);
         return 0;
+    case WM_ENDSESSION:
+        /* The session ends (the restart asked for, or the user logs
+         * off): the system ends the program now, which ends it with the
+         * code that says how far it came. */
+        if (wParam)
+            ExitProcess(uExitCode);
+        return 0;
     case WM_DESTROY:
         OnBackdropDestroy();
         return 0;

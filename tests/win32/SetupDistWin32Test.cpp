@@ -306,14 +306,13 @@ protected:
                                   group + "\r\n[PM Info]\r\nxDxPROG.EXE," + Gbk(L"程序") + "\r\nxDx" +
                                   Gbk(L"数据\\深\\表.TXT") + "," + Gbk(L"表") + "\r\n");
     }
-    /* Starts a one-file distribution with its temporary folder in the
-     * test's folder (tempW, when set, instead). */
+    /* Starts a one-file distribution with its temporary folder temp, by
+     * default in the test's folder (tempOther, a wide path, when set). */
     bool StartOneFile(const std::string &exe)
     {
         if (temp.empty())
             temp = dir + "temp\\";
-        if (tempW.empty())
-            tempW = Wide(temp);
+        tempW = tempOther.empty() ? Wide(temp) : tempOther;
         CreateDirectoryW(tempW.c_str(), NULL);
         WCHAR szTemp[MAX_PATH] = L"", szTmp[MAX_PATH] = L"";
         GetEnvironmentVariableW(L"TEMP", szTemp, MAX_PATH);
@@ -388,7 +387,7 @@ protected:
     }
 
     std::string group, temp;
-    std::wstring tempW;
+    std::wstring tempW, tempOther;
     PROCESS_INFORMATION pi;
     DWORD dwStart;
 };
@@ -483,8 +482,8 @@ TEST_F(OneFileWin32, ATempFolderSetupCannotNameRunsFromItsShortPath)
 {
     MakeOneFile();
     for (const std::wstring &leaf : { std::wstring(L"\xD55C\xAE00"), std::wstring(120, L'x') }) {
-        tempW = Wide(dir) + leaf + L"\\";
-        ASSERT_TRUE(CreateDirectoryW(tempW.c_str(), NULL));
+        tempOther = Wide(dir) + leaf + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(tempOther.c_str(), NULL));
         InstallOneFile(dir + "one.exe", dir + "app\\");
         tag += "x";
     }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "SetupDriver.h"
+#include "SetupGlobals.h"
 #include "resource.h"
 
 static const char *kScript = "[App]\r\nAppName=Endgame\r\nDefPMGroup=,KsEndgame\r\n"
@@ -103,7 +104,7 @@ TEST(Endgame, WithoutProgramManagerTheGroupErrorIsToldAndTheInstallationEnds)
     EXPECT_EQ(nGroupErrors, 1) << "the failed group is told once, before the end";
     if (hwndBox)
         PressButton(hwndBox, IDOK);
-    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_OK) << "the files are in place: installed";
     EXPECT_FALSE(FileExists(ProgramsFolder() + "KsEndgame"));
 }
 
@@ -163,7 +164,7 @@ TEST(Endgame, ARestartIsRequestedAfterItsMessage)
         EXPECT_EQ(run.WaitMessageBox(500), (HWND)NULL);
         PostMessageA(hwndBackdrop, WM_CLOSE, 0, 0);
     }
-    EXPECT_EQ(run.WaitExit(), 0u) << "ended without a crash";
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_REBOOT) << "ended without a crash, saying a restart is due";
     PostMessageA(FindWindowA("KsSessionWatch", NULL), WM_CLOSE, 0, 0);
     PostThreadMessageA(GetThreadId(hThread), WM_QUIT, 0, 0);
     WaitForSingleObject(hThread, 5000);
