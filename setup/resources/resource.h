@@ -39,5 +39,6 @@
 #define STR_CREATEDIR       1014
 #define STR_COPYTO          1015
 #define STR_CODEPAGE        1016
+#define STR_FILEINUSE       1017
 
 #endif

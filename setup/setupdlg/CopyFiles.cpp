@@ -21,6 +21,9 @@
 static HWND hwndProgress;
 static DWORD dwLastPaint;
 
+/* The last folder cleared of a killed copy's leftovers, once per run. */
+static char szClearedFolder[MAXCOPYPATH];
+
 static void PaintProgressIfDue(void)
 {
     if (!hwndProgress || GetTickCount() - dwLastPaint < PAINTINTERVAL)
@@ -40,10 +43,36 @@ static BOOL RemoveMadeFile(LPCSTR lpszPath)
     return DeleteFileA(lpszPath);
 }
 
+/* Removes the files of the copy's own naming that a copy killed half-way
+ * (power cut, task manager) left in the folder: only those older than
+ * this run, so none that a copy of this run makes; one still open cannot
+ * be deleted anyway. Nothing else is touched. */
+static void RemoveLeftovers(LPCSTR lpszDstFolder, LPCSTR lpszSep)
+{
+    char szPath[MAX_PATH];
+    FILETIME ftStart, ftExit, ftKernel, ftUser;
+    WIN32_FIND_DATAA fd;
+    if (lstrcmpiA(szClearedFolder, lpszDstFolder) == 0 ||
+        !GetProcessTimes(GetCurrentProcess(), &ftStart, &ftExit, &ftKernel, &ftUser))
+        return;
+    StoreText(szClearedFolder, sizeof(szClearedFolder), lpszDstFolder);
+    FormatText(szPath, sizeof(szPath), "%s%s~SET????.TMP", lpszDstFolder, lpszSep);
+    HANDLE hFind = FindFirstFileA(szPath, &fd);
+    for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &fd)) {
+        int cch = FormatText(szPath, sizeof(szPath), "%s%s%s", lpszDstFolder, lpszSep, fd.cFileName);
+        if (IsCopyTempName(fd.cFileName) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            CompareFileTime(&fd.ftLastWriteTime, &ftStart) < 0 && cch > 0 && cch < (int)sizeof(szPath))
+            DeleteFileA(szPath);
+    }
+    if (hFind != INVALID_HANDLE_VALUE)
+        FindClose(hFind);
+}
+
 /* A new file in the destination folder, its path in lpszTmp (MAX_PATH). */
 static HANDLE CreateFileBeside(LPCSTR lpszDstFolder, LPSTR lpszTmp)
 {
     LPCSTR lpszSep = PathEndsInBackslash(lpszDstFolder) ? "" : "\\";
+    RemoveLeftovers(lpszDstFolder, lpszSep);
     for (DWORD dwTry = 0; dwTry < 64; dwTry++) {
         int cch = FormatText(lpszTmp, MAX_PATH, "%s%s~SET%04lX.TMP", lpszDstFolder, lpszSep,
                            (unsigned long)((GetCurrentProcessId() + dwTry) & 0xFFFF));
@@ -175,6 +204,70 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     if (!CloseHandle(hDst))
         bOk = FALSE;
     return FinishDestFile(bOk, szDst, szTmp);
+}
+
+/* TRUE when a folder holds a file: one that holds none (a fresh install)
+ * has none of the script's files to look at. */
+static BOOL FolderHoldsFiles(LPCSTR lpszFolder)
+{
+    char szPattern[MAX_PATH];
+    WIN32_FIND_DATAA fd;
+    int cch = FormatText(szPattern, sizeof(szPattern), "%s%s*", lpszFolder, PathEndsInBackslash(lpszFolder) ? "" : "\\");
+    HANDLE hFind = cch > 0 && cch < (int)sizeof(szPattern) ? FindFirstFileA(szPattern, &fd) : INVALID_HANDLE_VALUE;
+    BOOL bFile = FALSE;
+    for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore && !bFile; bMore = FindNextFileA(hFind, &fd))
+        bFile = !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (hFind != INVALID_HANDLE_VALUE)
+        FindClose(hFind);
+    return bFile;
+}
+
+/* TRUE when the file exists and another program holds it so that it
+ * cannot be opened for writing alone. Opening it writes nothing. Any
+ * other refusal (no access) is the copy's to report when its turn comes. */
+static BOOL IsFileInUse(LPCSTR lpszPath)
+{
+    HANDLE h = CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return FALSE;
+    }
+    DWORD dwError = GetLastError();
+    return dwError == ERROR_SHARING_VIOLATION || dwError == ERROR_LOCK_VIOLATION;
+}
+
+/* The first destination file in use, its path in lpszInUse; FALSE when
+ * none is. */
+static BOOL FindFileInUse(LPSTR lpszInUse)
+{
+    char szDisplayName[MAXTEXT], szSrcDir[MAXTEXT], szSrcName[MAXTEXT], szDstDir[MAXTEXT], szDstName[MAXTEXT];
+    char szFolder[MAXCOPYPATH], szDst[MAXCOPYPATH], szLastFolder[MAXCOPYPATH];
+    BOOL bLastHolds = FALSE;
+    szLastFolder[0] = '\0';
+    for (UINT i = 0; i < theSetupInf.GetNumFiles(); i++) {
+        if (!theSetupInf.GetFile(i, szDisplayName, szSrcDir, szSrcName, szDstDir, szDstName) ||
+            !JoinText(szFolder, szDestDir, szDstDir) || !JoinFileName(szDst, szFolder, szDstName))
+            continue;
+        if (i == 0 || lstrcmpA(szFolder, szLastFolder) != 0) {
+            StoreText(szLastFolder, sizeof(szLastFolder), szFolder);
+            bLastHolds = FolderHoldsFiles(szFolder);
+        }
+        if (bLastHolds && IsFileInUse(szDst)) {
+            StoreText(lpszInUse, MAXCOPYPATH, szDst);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+int CheckFilesInUse(HWND hwndOwner)
+{
+    char szInUse[MAXCOPYPATH];
+    while (FindFileInUse(szInUse))
+        if (SetupMessageBox(hInst, hwndOwner, STR_FILEINUSE, szTitle, MB_RETRYCANCEL | MB_ICONEXCLAMATION, szInUse) !=
+            IDRETRY)
+            return 0;
+    return 1;
 }
 
 /* The loop of CopyFiles; the label and meter are held by the caller. */

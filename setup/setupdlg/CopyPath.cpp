@@ -26,6 +26,20 @@ BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName)
     return TRUE;
 }
 
+BOOL IsCopyTempName(LPCSTR lpszName)
+{
+    /* '#' stands for a hexadecimal digit; letters in any case. */
+    static const char szForm[] = "~SET####.TMP";
+    if (strlen(lpszName) != sizeof(szForm) - 1)
+        return FALSE;
+    for (size_t i = 0; szForm[i]; i++) {
+        char c = lpszName[i] >= 'a' && lpszName[i] <= 'z' ? (char)(lpszName[i] - 'a' + 'A') : lpszName[i];
+        if (szForm[i] == '#' ? !strchr("0123456789ABCDEF", c) || !c : c != szForm[i])
+            return FALSE;
+    }
+    return TRUE;
+}
+
 int ClassifySource(const BYTE *pb, UINT cb, DWORD *pdwSize)
 {
     static const BYTE abSignature[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };

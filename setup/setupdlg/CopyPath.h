@@ -18,6 +18,9 @@ BOOL JoinText(LPSTR lpszOut, LPCSTR lpszFirst, LPCSTR lpszSecond);
  * folder lacks one. FALSE, and lpszOut empty, when it would not fit. */
 BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName);
 
+/* TRUE for a name the copy gives the file it makes beside one it
+ * replaces: "~SET" and four hexadecimal digits, ".TMP" (any case). */
+BOOL IsCopyTempName(LPCSTR lpszName);
 
 /* What the first cb bytes of a source file say it is. */
 #define SRC_PLAIN       0   /* copied as it is */

@@ -152,13 +152,33 @@ static BOOL HasSpaceOn(HWND hDlg, char chDrive)
     return FALSE;
 }
 
-/* The folder's drive and the folder become current, the folder made if
- * need be; when they cannot, the user is told. */
+/* Makes every level of the full path that is missing, from the drive's
+ * root down (a default such as c:\games\mines on a machine without
+ * c:\games). FALSE with the level that could not be made in lpszLevel. */
+static BOOL MakeEveryLevel(LPCSTR lpszFull, LPSTR lpszLevel)
+{
+    size_t cch = strlen(lpszFull);
+    for (size_t ich = NextLevelEnd(lpszFull, 2); ich > 2 && ich <= cch; ich = NextLevelEnd(lpszFull, ich)) {
+        StoreText(lpszLevel, MAXPATHTEXT, lpszFull);
+        lpszLevel[ich] = '\0';
+        DWORD dwAttr = GetFileAttributesA(lpszLevel);
+        if (dwAttr == INVALID_FILE_ATTRIBUTES ? _mkdir(lpszLevel) != 0 : !(dwAttr & FILE_ATTRIBUTE_DIRECTORY))
+            return FALSE;
+        if (ich == cch)
+            break;
+    }
+    return TRUE;
+}
+
+/* The folder's drive and the folder become current, every missing level
+ * made; when they cannot, the user is told which level failed. */
 static BOOL EnterDestFolder(HWND hDlg, LPCSTR lpszFull)
 {
-    if (_chdrive(lpszFull[0] - 96) == 0 && EnterOrMakeFolder(lpszFull))
+    char szLevel[MAXPATHTEXT];
+    StoreText(szLevel, sizeof(szLevel), lpszFull);
+    if (_chdrive(lpszFull[0] - 96) == 0 && MakeEveryLevel(lpszFull, szLevel) && _chdir(lpszFull) == 0)
         return TRUE;
-    DestMessage(hDlg, STR_MKDIRFAIL, MB_ICONINFORMATION, lpszFull);
+    DestMessage(hDlg, STR_MKDIRFAIL, MB_ICONINFORMATION, szLevel);
     return FALSE;
 }
 

@@ -189,6 +189,18 @@ BOOL IsBadDirName(LPCSTR lpszText)
     return HasTrimmedPart(lpszText + 2);
 }
 
+size_t NextLevelEnd(LPCSTR lpszFull, size_t ich)
+{
+    size_t cch = strlen(lpszFull);
+    if (ich >= cch)
+        return cch;
+    /* The backslash at ich ends the level before. */
+    for (ich += TextCharBytes(lpszFull + ich); ich < cch; ich += TextCharBytes(lpszFull + ich))
+        if (lpszFull[ich] == '\\')
+            return ich;
+    return cch;
+}
+
 BOOL TakesBackslash(LPCSTR lpszFull)
 {
     return PathEndsInBackslash(lpszFull) || strlen(lpszFull) + 1 < MAXPATHTEXT;

@@ -70,6 +70,12 @@ BOOL IsBadDirName(LPCSTR lpszText);
  * or cut. */
 BOOL MakeFullDestPath(LPCSTR lpszTyped, LPCSTR lpszDriveFolder, LPSTR lpszFull);
 
+/* The end of the next level of a full path after position ich: the next
+ * backslash, or the end of the path ("c:\games\mines" from 2 gives 8,
+ * from 8 gives 14, from 14 gives 14). Every missing level of a
+ * destination is made, from the drive's root down. */
+size_t NextLevelEnd(LPCSTR lpszFull, size_t ich);
+
 /* TRUE when the full path takes its trailing backslash within a field of
  * MAXPATHTEXT (at most 126 characters, or a root such as "c:"). */
 BOOL TakesBackslash(LPCSTR lpszFull);

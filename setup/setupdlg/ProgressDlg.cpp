@@ -24,6 +24,11 @@ static int StopCopyStep(HWND hDlg)
 
 int RunCopyStep(HWND hwndOwner)
 {
+    /* A file in use found half-way would leave two versions mixed. */
+    if (!CheckFilesInUse(hwndOwner)) {
+        uExitCode = SETUP_EXIT_LEFT;
+        return 0;
+    }
     HWND hDlg = CreateDialogParamW(hInst, MAKEINTRESOURCEW(IDD_PROGRESS), hwndOwner, ProgressDlgProc, 0);
     if (!hDlg)
         return 0;

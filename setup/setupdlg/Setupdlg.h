@@ -26,6 +26,10 @@ int CreateDestDirs(HWND hDlg);
 INT_PTR CALLBACK ProgressDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 void LayoutProgressDlg(HWND hDlg);
 int CopyFiles(HWND hDlg);
+/* Before anything is written: every destination file that exists is
+ * opened for writing alone; the first that a program holds is named, with
+ * Retry and Cancel. 0 when the user cancels. */
+int CheckFilesInUse(HWND hwndOwner);
 int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, LPCSTR lpszDstName);
 
 /* Shared by the welcome and progress dialogs: their 400 x 400 place at

@@ -248,6 +248,16 @@ TEST_F(CheckTest, DefDirNeedsADriveWhenInstalling)
     findings = Check("[App]\r\nAppName=A\r\nInstallToHD=Y\r\n[End]\r\n");
     EXPECT_FINDING(findings, 3, SEV_ERROR, "InstallToHD is set but there is no DefDir");
 
+    /* A default below a folder a fresh Windows lacks: SETUP.EXE makes it. */
+    findings = Check("[App]\r\nAppName=A\r\nDefDir=C:\\Games\\Mines\\\r\nDefPMGroup=,G\r\nInstallToHD=Y\r\n[End]\r\n");
+    EXPECT_FINDING(findings, 3, SEV_WARNING, "DefDir 'C:\\Games\\Mines\\' is in C:\\Games, which a fresh Windows");
+    EXPECT_EQ(findings.size(), 1u) << Dump(findings);
+    for (const char *lpszDefDir : { "C:\\DEMO\\", "c:\\program files\\Demo\\", "D:\\Users\\Demo", "C:\\" }) {
+        findings = Check(std::string("[App]\r\nAppName=A\r\nDefDir=") + lpszDefDir +
+                         "\r\nDefPMGroup=,G\r\nInstallToHD=Y\r\n[End]\r\n");
+        EXPECT_TRUE(findings.empty()) << lpszDefDir << Dump(findings);
+    }
+
     /* Nothing is installed without InstallToHD: no destination needed. */
     findings = Check("[App]\r\nAppName=A\r\nDefDir=DEMO\r\nDefPMGroup=,G\r\n[End]\r\n");
     EXPECT_TRUE(findings.empty()) << Dump(findings);

@@ -48,6 +48,17 @@ TEST(CopyPath, TooLongIsRefusedNotCut)
     EXPECT_STREQ(sz, "");
 }
 
+/* Only the copy's own temporary names are taken for a killed copy's
+ * leftovers. */
+TEST(CopyPath, OnlyTheCopysOwnTemporaryNamesAreLeftovers)
+{
+    for (const char *lpszName : { "~SET0001.TMP", "~setAbcF.tmp", "~SETFFFF.Tmp" })
+        EXPECT_TRUE(IsCopyTempName(lpszName)) << lpszName;
+    for (const char *lpszName : { "~SET001.TMP", "~SET00001.TMP", "~SETG001.TMP", "~SET0001.TXT", "SET0001.TMP",
+                                  "~SET0001.TMP.BAK", "", "~SET 001.TMP" })
+        EXPECT_FALSE(IsCopyTempName(lpszName)) << lpszName;
+}
+
 TEST(CopyPath, SourcesAreRecognisedBeforeAnythingIsWritten)
 {
     const std::string sig("SZDD\x88\xF0\x27\x33", 8);

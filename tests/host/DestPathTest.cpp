@@ -150,6 +150,19 @@ TEST(DestPath, GoingUpEndsAtTheListedFoldersParent)
     EXPECT_EQ(Apply(GoUpPath, ".."), "..");
 }
 
+/* Each level of a destination ends at a backslash (not at a trail byte
+ * of that value) or at the path's end. */
+TEST(DestPath, LevelsEndAtEachBackslashFromTheRootDown)
+{
+    struct Case { const char *lpszFull; size_t ich, ichEnd; };
+    const Case aCases[] = {
+        { "c:\\games\\mines", 2, 8 }, { "c:\\games\\mines", 8, 14 }, { "c:\\games\\mines", 14, 14 },
+        { "c:", 2, 2 }, { "c:\\\x81\x5C\\x", 2, 5 }, { "c:\\\x81\x5C\\x", 5, 7 },
+    };
+    for (const Case &c : aCases)
+        EXPECT_EQ(NextLevelEnd(c.lpszFull, c.ich), c.ichEnd) << c.lpszFull << " from " << c.ich;
+}
+
 TEST(DestPath, BadNamesAndTheSpaceComparison)
 {
     /* A part ending in a blank would be made without it. */

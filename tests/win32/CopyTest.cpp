@@ -28,6 +28,18 @@ static ULONGLONG WriteTime(const std::string &path)
     return ((ULONGLONG)fad.ftLastWriteTime.dwHighDateTime << 32) | fad.ftLastWriteTime.dwLowDateTime;
 }
 
+/* A file of the given bytes; FALSE when it cannot be written. */
+static bool WriteFileOf(const std::string &path, const std::string &bytes)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD cb = 0;
+    bool bOk = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &cb, NULL) &&
+               cb == bytes.size();
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return bOk;
+}
+
 class CopyStep : public ::testing::Test {
 protected:
     void SetUp() override
@@ -299,6 +311,61 @@ TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
         EXPECT_EQ(got.size(), f.expected.size()) << f.lpszName;
         EXPECT_TRUE(got == f.expected) << f.lpszName << " differs from its source";
     }
+}
+
+/* A reinstall while a program holds one of the files: before anything is
+ * written, one message names it, with Retry and Cancel; Retry finds it
+ * again while it is held, and installs everything once it is closed. A
+ * killed copy's leftover beside a replaced file goes; other names stay. */
+TEST_F(CopyStep, AFileInUseIsNamedBeforeAnythingIsWrittenThenRetryInstalls)
+{
+    CreateDirectoryA(dest.c_str(), NULL);
+    for (const char *lpszName : { "A.TXT", "B.TXT", "~SET0001.TMP", "~SET0001.TXT", "KEEP.TMP" })
+        ASSERT_TRUE(WriteFileOf(dest + lpszName, std::string("old ") + lpszName));
+    ULONGLONG ullA = WriteTime(dest + "A.TXT"), ullB = WriteTime(dest + "B.TXT");
+    /* As a running program holds its file: others may read it. */
+    HANDLE hHeld = CreateFileA((dest + "B.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    run.WriteFile("A.TXT", "new a");
+    run.WriteFile("B.TXT", "new b");
+    StartCopy(Script("[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n[Files]\r\nA,1:A.TXT,1:A.TXT,\r\nB,1:B.TXT,1:B.TXT,\r\n"));
+    std::string inUse = Gbk(L"文件 ") + Lower(dest) + "B.TXT" + Gbk(L" 正在被使用, 也许有程序正在使用它.");
+    for (int nTry = 0; nTry < 2; nTry++) {
+        HWND hwndBox = run.WaitMessageBox(20000);
+        ASSERT_NE(hwndBox, (HWND)NULL) << "try " << nTry;
+        EXPECT_EQ(BoxText(hwndBox).substr(0, inUse.size()), inUse);
+        EXPECT_TRUE(GetDlgItem(hwndBox, IDRETRY) && GetDlgItem(hwndBox, IDCANCEL));
+        EXPECT_EQ(ReadWholeFile(dest + "A.TXT"), "old A.TXT") << "written before the message";
+        EXPECT_EQ(WriteTime(dest + "A.TXT"), ullA);
+        EXPECT_EQ(WriteTime(dest + "B.TXT"), ullB);
+        if (nTry == 1)
+            CloseHandle(hHeld);
+        PressButton(hwndBox, IDRETRY);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
+    }
+    DWORD dwExit = 1;
+    EXPECT_EQ(run.FinalMessage(20000, &dwExit), Gbk(L"软件安装成功!"));
+    EXPECT_EQ(dwExit, (DWORD)SETUP_EXIT_OK);
+    EXPECT_EQ(ReadWholeFile(dest + "A.TXT"), "new a");
+    EXPECT_EQ(ReadWholeFile(dest + "B.TXT"), "new b");
+    EXPECT_FALSE(FileExists(dest + "~SET0001.TMP")) << "a killed copy's leftover stays";
+    EXPECT_TRUE(FileExists(dest + "~SET0001.TXT") && FileExists(dest + "KEEP.TMP")) << "another name was removed";
+}
+
+/* Cancel at that message leaves as Exit does: nothing written. */
+TEST_F(CopyStep, CancelAtAFileInUseLeavesWithNothingWritten)
+{
+    CreateDirectoryA(dest.c_str(), NULL);
+    ASSERT_TRUE(WriteFileOf(dest + "A.TXT", "old a"));
+    HANDLE hHeld = CreateFileA((dest + "A.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    run.WriteFile("A.TXT", "new a");
+    StartCopy(Script("[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n2=sub\r\n[Files]\r\nA,1:A.TXT,1:A.TXT,\r\n"));
+    EXPECT_NE(run.AnswerBox(IDCANCEL, 20000), "(no box)");
+    EXPECT_EQ(run.WaitExit(), (DWORD)SETUP_EXIT_LEFT);
+    CloseHandle(hHeld);
+    EXPECT_EQ(ReadWholeFile(dest + "A.TXT"), "old a");
+    EXPECT_FALSE(FileExists(dest + "sub")) << "a folder was made";
 }
 
 TEST_F(CopyStep, FoldersExistingAcceptedNestedBeforeParentFailsWithItsPath)

@@ -137,15 +137,37 @@ TEST_F(DestDir, BadNamesAreRefusedAndTheDialogStays)
     EXPECT_TRUE(IsWindowVisible(hDlg));
 }
 
-TEST_F(DestDir, TwoLevelsBelowAMissingFolderCannotBeMade)
+/* Every missing level is made, from the drive's root down: the default
+ * three levels below a folder that is not there. */
+TEST_F(DestDir, ADefaultThreeLevelsDownIsMadeLevelByLevel)
 {
+    std::string tag = std::to_string(GetCurrentProcessId());
+    HWND hDlg = Open("D:\\A" + tag + "\\B\\C\\");
+    ASSERT_NE(hDlg, (HWND)NULL);
+    EXPECT_EQ(Field(hDlg), "d:\\a" + tag + "\\b\\c");
+    PressButton(hDlg, IDOK);
+    ExpectInstalledTo("d:\\a" + tag + "\\b\\c\\");
+    RemoveTree("D:\\A" + tag + "\\");
+}
+
+/* A typed folder too; a level that cannot be made (a file in its place)
+ * is the one the message names, and the dialog stays. */
+TEST_F(DestDir, ATypedFolderTwoLevelsDownIsMadeAndABlockedLevelIsNamed)
+{
+    std::string tag = std::to_string(GetCurrentProcessId());
+    HANDLE hFile = CreateFileA(("D:\\F" + tag).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
+    CloseHandle(hFile);
     HWND hDlg = Open();
     ASSERT_NE(hDlg, (HWND)NULL);
-    std::string typed = "C:\\New" + std::to_string(GetCurrentProcessId()) + "\\App";
-    HWND hwndBox = OkWith(hDlg, typed);
+    HWND hwndBox = OkWith(hDlg, "D:\\F" + tag + "\\App");
     ASSERT_NE(hwndBox, (HWND)NULL);
-    std::string lower = "c:\\new" + std::to_string(GetCurrentProcessId()) + "\\app";
-    EXPECT_EQ(BoxText(hwndBox), Gbk(L"创建 ") + lower + Gbk(L" 目录失败.请选择其它的目录."));
+    EXPECT_EQ(BoxText(hwndBox), Gbk(L"创建 d:\\f") + tag + Gbk(L" 目录失败.请选择其它的目录."));
+    PressButton(hwndBox, IDOK);
+    EXPECT_EQ(OkWith(hDlg, "d:\\x" + tag + "\\y", 0), (HWND)NULL);
+    ExpectInstalledTo("d:\\x" + tag + "\\y\\");
+    DeleteFileA(("D:\\F" + tag).c_str());
+    RemoveTree("D:\\X" + tag + "\\");
 }
 
 TEST_F(DestDir, ADriveWithoutSpaceIsRefusedEvenForNothing)

@@ -57,7 +57,7 @@ TEST_F(SetupExe, FifteenStringsLoadAsTheirGbkBytes)
     }
     char sz[8] = "x";
     EXPECT_EQ(LoadStringA(hExe, 1000, sz, sizeof(sz)), 0);
-    EXPECT_EQ(LoadStringA(hExe, 1017, sz, sizeof(sz)), 0);
+    EXPECT_EQ(LoadStringA(hExe, 1018, sz, sizeof(sz)), 0);
 }
 
 TEST_F(SetupExe, EveryResourceIsInLanguage1028)

@@ -487,6 +487,32 @@ UINT AppAnchor(const CHECKSTATE *pState)
     return pState->uAppLine ? pState->uAppLine : pState->uEndLine;
 }
 
+/* The folder DefDir is in, when it is below the drive's root and not one
+ * every Windows has (C:\\GAMES of C:\\GAMES\\MINES\\); "" otherwise. */
+static std::string NewParentOf(LPCSTR lpszDefDir)
+{
+    static const char *const aStandard[] = { "Program Files", "Program Files (x86)", "ProgramData", "Users",
+                                             "Windows" };
+    std::string dir = lpszDefDir;
+    if (PathEndsInBackslash(dir.c_str()))
+        dir.pop_back();
+    LPCSTR lpszLast = FindLastBackslash(dir.c_str());
+    if (!lpszLast || lpszLast - dir.c_str() <= 2)
+        return "";
+    std::string parent = dir.substr(0, lpszLast - dir.c_str());
+    std::string below = parent.substr(3);
+    for (char &c : below)
+        c = (char)tolower((unsigned char)c);
+    for (const char *lpszStandard : aStandard) {
+        std::string standard = lpszStandard;
+        for (char &c : standard)
+            c = (char)tolower((unsigned char)c);
+        if (parent[2] == '\\' && below == standard)
+            return "";
+    }
+    return parent;
+}
+
 /* Program Manager reads commas and parentheses in a command's texts as
  * its own separators; the program sends the texts as they are. */
 static void CheckGroupTexts(CHECKSTATE *pState)
@@ -539,7 +565,13 @@ static void CheckAppSettings(CHECKSTATE *pState)
         else
             Add(pState, KeyLine(pState, "InstallToHD"), SEV_ERROR,
                 "InstallToHD is set but there is no DefDir (a folder such as C:\\APP\\)");
+        return;
     }
+    std::string parent = NewParentOf(lpszDefDir);
+    if (!parent.empty())
+        Add(pState, KeyLine(pState, "DefDir"), SEV_WARNING,
+            "DefDir " + Quote(lpszDefDir) + " is in " + parent +
+                ", which a fresh Windows does not have; SETUP.EXE will make it");
 }
 
 /* ---- directories and items ---------------------------------------------- */
