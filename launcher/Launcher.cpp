@@ -108,7 +108,8 @@ static BOOL MakeOwnFolder(UNPACK *pUnpack)
     WCHAR szTemp[MAX_PATH];
     DWORD cchTemp = GetTempPathW(MAX_PATH, szTemp);
     if (cchTemp == 0 || cchTemp > MAX_PATH - 32) {
-        lstrcpynW(pUnpack->szDir, cchTemp ? szTemp : L"%TEMP%", MAX_PATH);
+        /* A path too long for the buffer was not written into it. */
+        lstrcpynW(pUnpack->szDir, cchTemp && cchTemp < MAX_PATH ? szTemp : L"%TEMP%", MAX_PATH);
         return FALSE;
     }
     DWORD dwSeed = GetCurrentProcessId() << 12 ^ GetTickCount();

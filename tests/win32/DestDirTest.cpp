@@ -164,6 +164,7 @@ TEST_F(DestDir, ATypedFolderTwoLevelsDownIsMadeAndABlockedLevelIsNamed)
     ASSERT_NE(hwndBox, (HWND)NULL);
     EXPECT_EQ(BoxText(hwndBox), Gbk(L"创建 d:\\f") + tag + Gbk(L" 目录失败.请选择其它的目录."));
     PressButton(hwndBox, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
     EXPECT_EQ(OkWith(hDlg, "d:\\x" + tag + "\\y", 0), (HWND)NULL);
     ExpectInstalledTo("d:\\x" + tag + "\\y\\");
     DeleteFileA(("D:\\F" + tag).c_str());

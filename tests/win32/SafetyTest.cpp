@@ -98,9 +98,11 @@ TEST_F(OtherCodePage, AsciiNamesInstallAndEveryTextReadsRight)
 {
     WriteScript(Cp936(L"说明") + ",1:A.TXT,1:B.TXT,");
     ASSERT_TRUE(run.Start());
-    HWND hWelcome = run.WaitWindow("#32770", NULL);
+    /* Found as soon as it exists, its caption set as it opens. */
+    HWND hWelcome = run.WaitDialogWith(IDC_PICTURE);
     ASSERT_NE(hWelcome, (HWND)NULL);
-    EXPECT_EQ(WindowTextW(hWelcome), L"演示");
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(hWelcome) && WindowTextW(hWelcome) == L"演示"; }))
+        << "the caption reads " << WindowText(hWelcome);
     PressButton(hWelcome, IDOK);
     HWND hDest = run.WaitDialogWith(IDC_PATH);
     ASSERT_NE(hDest, (HWND)NULL);
