@@ -325,7 +325,7 @@ TEST_F(CheckTest, ItemsNeedAProgramThatWillBeThere)
         "xS,Short\r\n"                              /* 20 */
         "[End]\r\n");
     EXPECT_FINDING(findings, 18, SEV_WARNING, "program 'TOOL.EXE' of this item is not on the distribution");
-    EXPECT_FINDING(findings, 19, SEV_WARNING, "not among the files to be installed");
+    EXPECT_FINDING(findings, 19, SEV_ERROR, "not among the files to be installed");
     EXPECT_FINDING(findings, 20, SEV_WARNING, "item specification 'xS' is shorter than three characters");
     EXPECT_EQ(findings.size(), 3u) << Dump(findings);
 

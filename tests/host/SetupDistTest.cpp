@@ -216,6 +216,8 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
         { "a comma", "A,B.TXT", [](DistTest *t, const std::string &app) { t->MakeFile(app + "/A,B.TXT", ""); } },
         { "a character outside GBK", "\xF0\x9F\x98\x80.TXT",
           [](DistTest *t, const std::string &app) { t->MakeFile(app + "/\xF0\x9F\x98\x80.TXT", ""); } },
+        { "a character outside GBK, named", "/Straße.txt: error: 'ß' (U+00DF) has no place in code page 936",
+          [](DistTest *t, const std::string &app) { t->MakeFile(app + "/Straße.txt", ""); } },
         { "names alike but for case", "A.TXT", two("a.txt", "A.TXT") },
         { "Greek letters alike but for case", "/α.txt: error: Windows takes it for Α.txt", two("α.txt", "Α.txt") },
         { "fullwidth letters alike but for case", "/ａ.txt: error: Windows takes it for Ａ.txt",
@@ -354,6 +356,7 @@ TEST_F(DistTest, NamesWithABackslashTrailByteBuildAndRoundTrip)
     const char *const aPaths[] = { "app/淺CON/嘰.TXT", "app/甲淺A/琝.TXT", "app/乙淺A/孿.TXT", "app/擻.TXT" };
     for (const char *lpszPath : aPaths)
         MakeFile(lpszPath, Lines(3000) + lpszPath);
+    MakeFile("app/说明.TXT", "the template's item");
     ASSERT_EQ(Run({}), DIST_EXIT_OK) << said;
     std::string script = Read("out/SETUP.INF");
     EXPECT_NE(script.find("\r\n1=\xD2\xD2\x9C\x5C" "A\r\n2=\x9C\x5C" "CON\r\n"), std::string::npos) << script;
@@ -369,7 +372,9 @@ TEST_F(DistTest, NamesWithABackslashTrailByteBuildAndRoundTrip)
  * passed is told in the same run. */
 TEST_F(DistTest, AThousandFilesFitAndEveryLimitIsToldAtOnce)
 {
-    for (int i = 0; i < 1000; i++)
+    /* The template's item and 999 more. */
+    MakeFile("app/说明.TXT", "");
+    for (int i = 0; i < 999; i++)
         MakeFile("app/FOLDER" + std::to_string(i % 4) + "/A-LONG-DESCRIPTIVE-FILE-NAME-" + std::to_string(i) + ".DAT",
                  "");
     ASSERT_EQ(Run({ "--compress", "never" }), DIST_EXIT_OK) << said;
@@ -491,7 +496,9 @@ TEST_F(DistTest, DatesAreKeptRunsAreIdenticalAndExclusionsNamed)
     MakeFile("app/OLD.BAK", "x");
     MakeFile("app/ΩMEGA.TXT", "x");
     MakeFile("app/SETUP.TPL", szTemplate);
-    std::string touch = "touch -d '2001-02-03 04:05:06' '" + dir + "/app/A.TXT' '" + dir + "/app/BIN/B.DAT'";
+    MakeFile("app/说明.TXT", "the template's item");
+    std::string touch = "touch -d '2001-02-03 04:05:06' '" + dir + "/app/A.TXT' '" + dir + "/app/BIN/B.DAT' '" + dir +
+                        "/app/说明.TXT'";
     ASSERT_EQ(system(touch.c_str()), 0);
     ASSERT_EQ(RunSetupDist({ "--setup-exe", dir + "/SETUP.EXE", "--exclude", "*.bak", "--exclude", "ω*",
                              dir + "/app/SETUP.TPL", dir + "/app", dir + "/one" },
@@ -529,6 +536,18 @@ TEST_F(DistTest, SingleFileOpensWithCabextractAndRefusesSourceItems)
     ASSERT_EQ(system(cmd.c_str()), 0) << "the cabinet's files differ from the folder's";
     for (const char *lpszName : { "SETUP.EXE", "SETUP.INF", "子/深/数据.BIN", "子/EMPTY" })
         EXPECT_NE(Read("list").find(lpszName), std::string::npos) << lpszName << " in\n" << Read("list");
+
+    /* An existing file is replaced only with --force, whole. */
+    std::string made = Read("one.exe");
+    MakeFile("one.exe", "old");
+    EXPECT_EQ(Run(one, "app", "again"), 2);
+    EXPECT_NE(said.find("one.exe: error: already exists; --force replaces it"), std::string::npos) << said;
+    EXPECT_EQ(Read("one.exe"), "old");
+    one.push_back("--force");
+    ASSERT_EQ(Run(one, "app", "again"), 0) << said;
+    EXPECT_TRUE(Read("one.exe") == made) << "replaced by the same distribution's file";
+    EXPECT_FALSE(Exists("one.exe.new"));
+    one.pop_back();
 
     MakeFile("SETUP.TPL", std::string(szTemplate).replace(std::string(szTemplate).find("[End]"), 5,
                                                           "xSxSETUP.EXE,重新安装\n[End]"));

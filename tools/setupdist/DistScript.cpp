@@ -46,8 +46,7 @@ static std::string HexBytes(const std::string &bytes)
     return s;
 }
 
-/* Names the first character of a line that does not convert. */
-static std::string BadCharacter(const std::string &line, int nEncoding)
+std::string BadCharacter(const std::string &line, int nEncoding)
 {
     std::string script;
     for (size_t i = 0; i < line.size();) {

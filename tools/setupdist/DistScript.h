@@ -64,4 +64,9 @@ std::vector<DISTLINE> MakeScript(const DISTTEMPLATE &tmpl, const DISTPLAN &plan,
 /* The lines joined with CR LF. */
 std::string ScriptText(const std::vector<DISTLINE> &lines);
 
+/* Names the first character of a text in nEncoding that does not convert
+ * to code page 936, with its code point: "'ß' (U+00DF) has no place in
+ * code page 936 (GBK)". */
+std::string BadCharacter(const std::string &text, int nEncoding);
+
 #endif

@@ -45,7 +45,7 @@
 static const char szUsage[] =
     "usage: setupdist [--compress auto|always|never] [--cluster BYTES] [--setup-exe PATH]\n"
     "                 [--exclude PATTERN]... [--template-encoding auto|utf-8|gbk] [--dry-run]\n"
-    "                 [--single-file OUT.EXE [--launcher PATH]]\n"
+    "                 [--single-file OUT.EXE [--force] [--launcher PATH]]\n"
     "                 TEMPLATE APP-FOLDER OUT-FOLDER";
 
 static const char szHelp[] =
@@ -72,6 +72,7 @@ static const char szHelp[] =
     "                        it unpacks them into a temporary folder, runs SETUP.EXE\n"
     "                        there and removes the folder. [PM Info] items in the\n"
     "                        distribution's folder (second character S) are refused\n"
+    "  --force               let --single-file replace an OUT.EXE that exists\n"
     "  --launcher PATH       the launcher; by default " DIST_LAUNCHER " beside setupdist,\n"
     "                        then " DIST_SHARED_LAUNCHER " from its folder\n"
     "\n"
@@ -86,6 +87,7 @@ typedef struct tagDISTRUN {
     int nCompress, nEncoding;
     unsigned long cbCluster;
     bool bDryRun;
+    bool bForce;                /* --single-file may replace its file */
     DISTPRINT pfnPrint;
     void *pContext;
     DISTTEMPLATE tmpl;
@@ -193,6 +195,8 @@ static bool ParseArgs(DISTRUN *pRun, const std::vector<std::string> &args, std::
             bValued = bValued || arg == lpszOption;
         if (arg == "--dry-run") {
             pRun->bDryRun = true;
+        } else if (arg == "--force") {
+            pRun->bForce = true;
         } else if (bValued && i + 1 == args.size()) {
             *pstrWhy = arg + " needs a value";
             return false;
@@ -317,7 +321,7 @@ static void TakeEntry(DISTRUN *pRun, int iFolder, const DISTENTRY &entry,
         return;
     }
     if (!DistOsToScript(entry.strName, &script)) {
-        PlanError(pRun, path, "a character of the name has no place in code page 936 (GBK)");
+        PlanError(pRun, path, BadCharacter(entry.strName, DIST_ENC_UTF8));
         return;
     }
     std::string target = entry.bLink ? DistOsFullPath(Join(pRun->strApp, path)) : "";
@@ -484,8 +488,11 @@ static void CheckSingleFile(DISTRUN *pRun)
         Error(pRun, pRun->strLauncher + ": error: a folder; --launcher names the launcher file itself");
     else if (!DistOsReadFile(pRun->strLauncher, &data) || PayloadEnd(data.data(), data.size()) == 0)
         Error(pRun, pRun->strLauncher + ": error: not a Windows program (--launcher)");
-    if (DistOsKind(pRun->strSingleFile) >= 0)
-        Error(pRun, pRun->strSingleFile + ": error: already exists; --single-file writes a new file");
+    int nOut = DistOsKind(pRun->strSingleFile);
+    if (nOut == 1)
+        Error(pRun, pRun->strSingleFile + ": error: a folder; --single-file names the file to write");
+    else if (nOut >= 0 && !pRun->bForce)
+        Error(pRun, pRun->strSingleFile + ": error: already exists; --force replaces it");
 }
 
 /* The plan's errors, each naming its file below the application's folder. */
@@ -709,8 +716,17 @@ static bool WriteSingleFile(DISTRUN *pRun)
                         std::to_string(nResult) + ", " + std::to_string(payload.nFiles) + " files)");
         return false;
     }
-    if (!DistOsWriteNewFile(pRun->strSingleFile, out.data(), out.size())) {
-        Error(pRun, pRun->strSingleFile + ": error: cannot write the file: " + DistOsLastError());
+    /* --force: the new file is written whole beside the old one, which
+     * it replaces only then. */
+    std::string written = DistOsKind(pRun->strSingleFile) >= 0 ? pRun->strSingleFile + ".new" : pRun->strSingleFile;
+    if (!DistOsWriteNewFile(written, out.data(), out.size())) {
+        Error(pRun, written + ": error: cannot write the file: " + DistOsLastError());
+        return false;
+    }
+    if (written != pRun->strSingleFile &&
+        (!DistOsRemoveFile(pRun->strSingleFile) || !DistOsRename(written, pRun->strSingleFile))) {
+        Error(pRun, pRun->strSingleFile + ": error: cannot replace the file: " + DistOsLastError());
+        DistOsRemoveFile(written);
         return false;
     }
     pRun->made.push_back(pRun->strSingleFile);

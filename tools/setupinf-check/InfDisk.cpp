@@ -323,7 +323,9 @@ static void CheckItems(CHECKSTATE *pState)
                     "program " + Quote(program) + " of this item is not on the distribution" +
                     (bSource ? "" : " (InstallToHD is not set, so it is run from there)"));
         } else if (!IsInstalled(pState, program) && !IsInstalled(pState, bare)) {
-            Add(pState, uLine, SEV_WARNING,
+            /* Program Manager refuses an item whose program is not there:
+             * every installation would end with "创建群组出错!". */
+            Add(pState, uLine, SEV_ERROR,
                 "program " + Quote(program) + " of this item is not among the files to be installed");
         }
     }
