@@ -27,17 +27,34 @@ static bool AddCabFile(GCabFolder *pFolder, const DISTCABFILE &entry, GError **p
     return bOk;
 }
 
+/* The files the cabinet has taken, shown as it reads them: a large
+ * distribution takes a while. */
+typedef struct tagCABPROGRESS {
+    size_t iFile, nFiles;
+} CABPROGRESS;
+
+static gboolean ShowCabFile(GCabFile *pCabFile, gpointer pv)
+{
+    (void)pCabFile;
+    CABPROGRESS *pProgress = (CABPROGRESS *)pv;
+    pProgress->iFile++;
+    DistOsProgress("setupdist: cabinet: " + std::to_string(pProgress->iFile) + " of " +
+                   std::to_string(pProgress->nFiles) + " files");
+    return TRUE;
+}
+
 bool DistOsMakeCabinet(const std::vector<DISTCABFILE> &files, std::vector<unsigned char> *pCab, std::string *pstrWhy)
 {
     GError *pError = NULL;
     GCabCabinet *pCabinet = gcab_cabinet_new();
     GCabFolder *pFolder = gcab_folder_new(GCAB_COMPRESSION_NONE);
     GOutputStream *pOut = g_memory_output_stream_new_resizable();
+    CABPROGRESS progress = { 0, files.size() };
     bool bOk = true;
     for (size_t i = 0; bOk && i < files.size(); i++)
         bOk = AddCabFile(pFolder, files[i], &pError);
     bOk = bOk && gcab_cabinet_add_folder(pCabinet, pFolder, &pError) &&
-          gcab_cabinet_write_simple(pCabinet, pOut, NULL, NULL, NULL, &pError) &&
+          gcab_cabinet_write_simple(pCabinet, pOut, ShowCabFile, &progress, NULL, &pError) &&
           g_output_stream_close(pOut, NULL, &pError);
     if (bOk) {
         const unsigned char *pb = (const unsigned char *)g_memory_output_stream_get_data(G_MEMORY_OUTPUT_STREAM(pOut));

@@ -195,6 +195,8 @@ bool DistOsMakeCabinet(const std::vector<DISTCABFILE> &files, std::vector<unsign
     bool bOk = hfci != NULL;
     for (; bOk && run.iFile < files.size(); run.iFile++) {
         std::string source = files[run.iFile].strPath, name = files[run.iFile].strName;
+        DistOsProgress("setupdist: cabinet: " + std::to_string(run.iFile + 1) + " of " +
+                       std::to_string(files.size()) + " files");
         bOk = FCIAddFile(hfci, &source[0], &name[0], FALSE, CabNext, CabStatus, CabOpenInfo, tcompTYPE_NONE);
     }
     bOk = bOk && FCIFlushCabinet(hfci, FALSE, CabNext, CabStatus);
