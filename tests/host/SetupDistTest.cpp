@@ -289,6 +289,10 @@ TEST_F(DistTest, ArgumentsAndPathsAreRefusedByName)
         EXPECT_FALSE(Exists(c.out)) << c.named;
         EXPECT_FALSE(Exists("app/out")) << c.named;
     }
+    /* The version the build defines, alone on its line. */
+    said.clear();
+    EXPECT_EQ(RunSetupDist({ "--version" }, Collect, &said), DIST_EXIT_OK);
+    EXPECT_EQ(said, "setupdist " SETUP_KIT_VERSION "\n");
 }
 
 /* Names compared and matched as Windows does: letters of code page 936

@@ -73,6 +73,7 @@ static const char szHelp[] =
     "                        there and removes the folder. [PM Info] items in the\n"
     "                        distribution's folder (second character S) are refused\n"
     "  --force               let --single-file replace an OUT.EXE that exists\n"
+    "  --version             the kit's version\n"
     "  --launcher PATH       the launcher; by default " DIST_LAUNCHER " beside setupdist,\n"
     "                        then " DIST_SHARED_LAUNCHER " from its folder\n"
     "\n"
@@ -946,6 +947,10 @@ int RunSetupDist(const std::vector<std::string> &args, DISTPRINT pfnPrint, void 
     if (std::find(args.begin(), args.end(), "--help") != args.end() ||
         std::find(args.begin(), args.end(), "-h") != args.end()) {
         Say(pRun.get(), std::string(szUsage) + "\n" + szHelp);
+        return DIST_EXIT_OK;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        Say(pRun.get(), "setupdist " SETUP_KIT_VERSION);
         return DIST_EXIT_OK;
     }
     std::string why;

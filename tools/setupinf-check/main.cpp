@@ -22,6 +22,7 @@ static const char szHelp[] =
     "\n"
     "  --json   the findings (severity, line, message) and what the reader made of\n"
     "           the script, as one JSON object; texts as Unicode characters\n"
+    "  --version  the kit's version\n"
     "\n"
     "Exit code: 0 clean, 1 warnings only, 2 errors, 64 wrong arguments.\n";
 
@@ -57,6 +58,10 @@ int main(int argc, char **argv)
     ConsoleInit();
     if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
         printf("%s%s", szUsage, szHelp);
+        return 0;
+    }
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("setupinf-check %s\n", SETUP_KIT_VERSION);
         return 0;
     }
     if (argc == 3 && strcmp(argv[1], "--json") == 0)
