@@ -27,28 +27,37 @@ static HANDLE OpenFolder(const WCHAR *lpszPath, BY_HANDLE_FILE_INFORMATION *pId)
     return h;
 }
 
-MADE *MakeFolder(UNPACK *pUnpack, MADE *pParent, const WCHAR *lpszPath, SECURITY_ATTRIBUTES *pSecurity)
+MADE *RecordMade(UNPACK *pUnpack, MADE *pParent, const WCHAR *lpszPath)
 {
     MADE *pMade = (MADE *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(MADE));
     if (!pMade)
         return NULL;
-    if (!CreateDirectoryW(lpszPath, pSecurity)) {
-        DWORD dwError = GetLastError();     /* the caller tells an existing name apart */
-        HeapFree(GetProcessHeap(), 0, pMade);
-        SetLastError(dwError);
-        return NULL;
-    }
-    pMade->hHold = OpenFolder(lpszPath, &pMade->id);
-    if (pMade->hHold == INVALID_HANDLE_VALUE) {
-        RemoveDirectoryW(lpszPath);
-        HeapFree(GetProcessHeap(), 0, pMade);
-        return NULL;
-    }
-    pMade->bFolder = TRUE;
     pMade->pParent = pParent;
+    pMade->hHold = INVALID_HANDLE_VALUE;
     lstrcpynW(pMade->szPath, lpszPath, MAX_PATH);
     pMade->pNext = pUnpack->pMade;
     pUnpack->pMade = pMade;
+    return pMade;
+}
+
+MADE *MakeFolder(UNPACK *pUnpack, MADE *pParent, const WCHAR *lpszPath, SECURITY_ATTRIBUTES *pSecurity)
+{
+    /* A failure here leaves the last error for the caller: a name that
+     * exists is tried again under another. */
+    if (!CreateDirectoryW(lpszPath, pSecurity))
+        return NULL;
+    BY_HANDLE_FILE_INFORMATION id;
+    HANDLE hHold = OpenFolder(lpszPath, &id);
+    MADE *pMade = hHold != INVALID_HANDLE_VALUE ? RecordMade(pUnpack, pParent, lpszPath) : NULL;
+    if (!pMade) {
+        if (hHold != INVALID_HANDLE_VALUE)
+            CloseHandle(hHold);
+        RemoveDirectoryW(lpszPath);
+        return NULL;
+    }
+    pMade->bFolder = TRUE;
+    pMade->hHold = hHold;
+    pMade->id = id;
     return pMade;
 }
 

@@ -47,6 +47,10 @@ typedef struct tagUNPACK {
     SECURITY_ATTRIBUTES *pSecurity; /* for the top folder: the user, SYSTEM and Administrators only */
 } UNPACK;
 
+/* Records lpszPath, just made below pParent, as made: it is removed at
+ * the end. NULL when out of memory. */
+MADE *RecordMade(UNPACK *pUnpack, MADE *pParent, const WCHAR *lpszPath);
+
 /* Makes folder lpszPath with pSecurity (NULL: inherited) and records it
  * in pUnpack->pMade below pParent. NULL when it cannot be made, or exists. */
 MADE *MakeFolder(UNPACK *pUnpack, MADE *pParent, const WCHAR *lpszPath, SECURITY_ATTRIBUTES *pSecurity);

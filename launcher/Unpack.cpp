@@ -134,20 +134,6 @@ static MADE *PrepareTarget(UNPACK *pUnpack, const char *lpszName, BOOL bUtf8, WC
     return pFolder;
 }
 
-/* Records a file just made in pFolder. FALSE when out of memory. */
-static BOOL RecordFile(UNPACK *pUnpack, MADE *pFolder, const WCHAR *lpszPath)
-{
-    MADE *pMade = (MADE *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(MADE));
-    if (!pMade)
-        return FALSE;
-    pMade->pParent = pFolder;
-    pMade->hHold = INVALID_HANDLE_VALUE;
-    lstrcpynW(pMade->szPath, lpszPath, MAX_PATH);
-    pMade->pNext = pUnpack->pMade;
-    pUnpack->pMade = pMade;
-    return TRUE;
-}
-
 static INT_PTR OpenTarget(UNPACK *pUnpack, PFDINOTIFICATION pfdin)
 {
     WCHAR szPath[MAX_PATH];
@@ -160,7 +146,7 @@ static INT_PTR OpenTarget(UNPACK *pUnpack, PFDINOTIFICATION pfdin)
     /* A new file only: never written through a name that exists. */
     HANDLE hFile = bReady ? CreateFileW(szPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL)
                           : INVALID_HANDLE_VALUE;
-    if (hFile != INVALID_HANDLE_VALUE && !RecordFile(pUnpack, pFolder, szPath)) {
+    if (hFile != INVALID_HANDLE_VALUE && !RecordMade(pUnpack, pFolder, szPath)) {
         CloseHandle(hFile);
         DeleteFileW(szPath);
         hFile = INVALID_HANDLE_VALUE;

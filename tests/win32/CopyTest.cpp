@@ -28,18 +28,6 @@ static ULONGLONG WriteTime(const std::string &path)
     return ((ULONGLONG)fad.ftLastWriteTime.dwHighDateTime << 32) | fad.ftLastWriteTime.dwLowDateTime;
 }
 
-/* A file of the given bytes; FALSE when it cannot be written. */
-static bool WriteFileOf(const std::string &path, const std::string &bytes)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD cb = 0;
-    bool bOk = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &cb, NULL) &&
-               cb == bytes.size();
-    if (h != INVALID_HANDLE_VALUE)
-        CloseHandle(h);
-    return bOk;
-}
-
 class CopyStep : public ::testing::Test {
 protected:
     void SetUp() override
@@ -321,7 +309,7 @@ TEST_F(CopyStep, AFileInUseIsNamedBeforeAnythingIsWrittenThenRetryInstalls)
 {
     CreateDirectoryA(dest.c_str(), NULL);
     for (const char *lpszName : { "A.TXT", "B.TXT", "~SET0001.TMP", "~SET0001.TXT", "KEEP.TMP" })
-        ASSERT_TRUE(WriteFileOf(dest + lpszName, std::string("old ") + lpszName));
+        ASSERT_TRUE(WriteWholeFile(dest + lpszName, std::string("old ") + lpszName));
     ULONGLONG ullA = WriteTime(dest + "A.TXT"), ullB = WriteTime(dest + "B.TXT");
     /* As a running program holds its file: others may read it. */
     HANDLE hHeld = CreateFileA((dest + "B.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
@@ -356,7 +344,7 @@ TEST_F(CopyStep, AFileInUseIsNamedBeforeAnythingIsWrittenThenRetryInstalls)
 TEST_F(CopyStep, CancelAtAFileInUseLeavesWithNothingWritten)
 {
     CreateDirectoryA(dest.c_str(), NULL);
-    ASSERT_TRUE(WriteFileOf(dest + "A.TXT", "old a"));
+    ASSERT_TRUE(WriteWholeFile(dest + "A.TXT", "old a"));
     HANDLE hHeld = CreateFileA((dest + "A.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
     run.WriteFile("A.TXT", "new a");

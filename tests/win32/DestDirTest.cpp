@@ -155,9 +155,7 @@ TEST_F(DestDir, ADefaultThreeLevelsDownIsMadeLevelByLevel)
 TEST_F(DestDir, ATypedFolderTwoLevelsDownIsMadeAndABlockedLevelIsNamed)
 {
     std::string tag = std::to_string(GetCurrentProcessId());
-    HANDLE hFile = CreateFileA(("D:\\F" + tag).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
-    CloseHandle(hFile);
+    ASSERT_TRUE(WriteWholeFile("D:\\F" + tag, ""));
     HWND hDlg = Open();
     ASSERT_NE(hDlg, (HWND)NULL);
     HWND hwndBox = OkWith(hDlg, "D:\\F" + tag + "\\App");

@@ -23,11 +23,7 @@
 
 static void WriteBytes(const std::string &path, const std::string &bytes)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    DWORD cb = 0;
-    WriteFile(h, bytes.data(), (DWORD)bytes.size(), &cb, NULL);
-    CloseHandle(h);
+    ASSERT_TRUE(WriteWholeFile(path, bytes)) << path;
 }
 
 /* Bytes from a fixed seed; bRandom for noise, else a small alphabet. */
@@ -395,13 +391,7 @@ protected:
 /* The round trip on Windows: setupdist.exe writes the cabinet with FCI. */
 TEST_F(OneFileWin32, SetupInstallsTheTreeFromOneFileAndTheFolderGoes)
 {
-    MakeTree();
-    std::string out;
-    ASSERT_EQ(RunSetupDist("--single-file \"" + dir + "one.exe\" \"" + dir + "SETUP.TPL\" \"" + dir + "app\" \"" +
-                               dir + "out\"",
-                           &out),
-              0u)
-        << out;
+    MakeOneFile();
     InstallOneFile(dir + "one.exe", dir + "app\\");
 }
 

@@ -53,6 +53,7 @@ bool DistOsSetTime(const std::string &path, long long llTime);
 bool DistOsMakeFolder(const std::string &path);
 bool DistOsRemoveFile(const std::string &path);
 bool DistOsRemoveFolder(const std::string &path);
+/* Renames a file, replacing one of the new name (as rename(2) does). */
 bool DistOsRename(const std::string &from, const std::string &to);
 
 /* The full path of an existing file or folder with every link resolved,

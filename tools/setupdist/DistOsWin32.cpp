@@ -205,7 +205,7 @@ bool DistOsRemoveFolder(const std::string &path)
 
 bool DistOsRename(const std::string &from, const std::string &to)
 {
-    return MoveFileW(WidePath(from).c_str(), WidePath(to).c_str()) != FALSE;
+    return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 std::string DistOsFullPath(const std::string &path)

@@ -724,8 +724,8 @@ static bool WriteSingleFile(DISTRUN *pRun)
         Error(pRun, written + ": error: cannot write the file: " + DistOsLastError());
         return false;
     }
-    if (written != pRun->strSingleFile &&
-        (!DistOsRemoveFile(pRun->strSingleFile) || !DistOsRename(written, pRun->strSingleFile))) {
+    /* One rename: the old file stays whole if it fails. */
+    if (written != pRun->strSingleFile && !DistOsRename(written, pRun->strSingleFile)) {
         Error(pRun, pRun->strSingleFile + ": error: cannot replace the file: " + DistOsLastError());
         DistOsRemoveFile(written);
         return false;

@@ -37,6 +37,17 @@ void RemoveTree(const std::string &dir)
     RemoveDirectoryA(dir.c_str());
 }
 
+bool WriteWholeFile(const std::string &path, const std::string &bytes)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD cb = 0;
+    bool bOk = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &cb, NULL) &&
+               cb == bytes.size();
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return bOk;
+}
+
 std::string ReadWholeFile(const std::string &path)
 {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);

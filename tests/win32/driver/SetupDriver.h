@@ -29,6 +29,8 @@ void CopyTree(const std::string &src, const std::string &dst);
 
 /* A whole file's bytes, or "(missing)" when it cannot be read. */
 std::string ReadWholeFile(const std::string &path);
+/* Writes a whole file (made or emptied first); false when it cannot. */
+bool WriteWholeFile(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
 
 /* The prefix's Start Menu programs folder, where Program Manager groups
