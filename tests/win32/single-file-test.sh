@@ -21,7 +21,7 @@ head -c 30000 /dev/urandom > "$made/app/BIN/RANDOM.BIN"
 seq 1 500 > "$made/app/数据/深/表.TXT"
 printf '[App]\r\nAppName=单一文件\r\nDefDir=C:\\X\\\r\nDefPMGroup=,单一文件L\r\n[PM Info]\r\nxDxPROG.EXE,程序\r\nxDx数据\\深\\表.TXT,表\r\n' \
   > "$made/SETUP.TPL"
-"$build/host-tools/setupdist" --single-file "$made/plain.exe" "$made/SETUP.TPL" "$made/app" "$made/out" \
+"$build/host-tools/setupdist" --setup-exe "$build/SETUP.EXE" --launcher "$build/LAUNCHER.EXE" --single-file "$made/plain.exe" "$made/SETUP.TPL" "$made/app" "$made/out" \
   > "$made/setupdist.log" || fail "setupdist failed: $(cat "$made/setupdist.log")"
 
 cd "$made"

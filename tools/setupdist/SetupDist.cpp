@@ -22,15 +22,8 @@
 #include "SetupDist.h"
 #include "Szdd.h"
 
-/* The SETUP.EXE of the build, when the tool has none beside it. */
-#ifndef SETUPDIST_BUILD_SETUP_EXE
-#define SETUPDIST_BUILD_SETUP_EXE ""
-#endif
-#ifndef SETUPDIST_BUILD_LAUNCHER
-#define SETUPDIST_BUILD_LAUNCHER ""
-#endif
-
-/* Where an installed setupdist finds SETUP.EXE, from its own folder. */
+/* Where an installed setupdist finds its programs, from its own folder
+ * (the build puts them beside it). */
 #define DIST_SHARED_SETUP_EXE "../share/setupdist/SETUP.EXE"
 #define DIST_LAUNCHER "LAUNCHER.EXE"
 #define DIST_SHARED_LAUNCHER "../share/setupdist/LAUNCHER.EXE"
@@ -435,23 +428,22 @@ static bool IsProgram(const std::string &path)
 }
 
 /* The file lpszName beside the tool, else the installed one (lpszShared,
- * relative to the tool's folder), else the build's. */
-static std::string FindByTool(const char *lpszName, const char *lpszShared, const char *lpszBuilt)
+ * relative to the tool's folder); empty when neither is there. */
+static std::string FindByTool(const char *lpszName, const char *lpszShared)
 {
     std::string beside = DistOsToolFolder() + lpszName;
     std::string shared = DistOsToolFolder() + lpszShared;
-    return DistOsKind(beside) == 0 ? beside : DistOsKind(shared) == 0 ? shared : lpszBuilt;
+    return DistOsKind(beside) == 0 ? beside : DistOsKind(shared) == 0 ? shared : std::string();
 }
 
-/* --setup-exe, else the one beside the tool, else the installed one,
- * else the build's. */
+/* --setup-exe, else the one beside the tool, else the installed one. */
 static void FindSetupExe(DISTRUN *pRun)
 {
     if (pRun->strSetupExe.empty()) {
-        pRun->strSetupExe = FindByTool(DIST_SETUPEXE, DIST_SHARED_SETUP_EXE, SETUPDIST_BUILD_SETUP_EXE);
-        if (pRun->strSetupExe.empty() || DistOsKind(pRun->strSetupExe) != 0) {
-            Error(pRun, "setupdist: error: no SETUP.EXE beside the tool, in " DIST_SHARED_SETUP_EXE
-                        " nor in the build; name one with --setup-exe");
+        pRun->strSetupExe = FindByTool(DIST_SETUPEXE, DIST_SHARED_SETUP_EXE);
+        if (pRun->strSetupExe.empty()) {
+            Error(pRun, "setupdist: error: no SETUP.EXE beside the tool nor in " DIST_SHARED_SETUP_EXE
+                        " from its folder; name one with --setup-exe");
             return;
         }
     }
@@ -466,7 +458,7 @@ static void FindSetupExe(DISTRUN *pRun)
 
 /* --single-file: no item may point into the distribution's folder, which
  * is removed after the installation; the launcher is --launcher, else the
- * one beside the tool, else the installed one, else the build's; the one
+ * one beside the tool, else the installed one; the one
  * file is new. */
 static void CheckSingleFile(DISTRUN *pRun)
 {
@@ -478,13 +470,14 @@ static void CheckSingleFile(DISTRUN *pRun)
                         "S); the one file runs SETUP.EXE from a temporary folder that is removed afterwards, so "
                         "the item would lead nowhere: leave the line out of the template for --single-file");
     if (pRun->strLauncher.empty())
-        pRun->strLauncher = FindByTool(DIST_LAUNCHER, DIST_SHARED_LAUNCHER, SETUPDIST_BUILD_LAUNCHER);
+        pRun->strLauncher = FindByTool(DIST_LAUNCHER, DIST_SHARED_LAUNCHER);
     int nKind = pRun->strLauncher.empty() ? -1 : DistOsKind(pRun->strLauncher);
     std::vector<unsigned char> data;
-    if (nKind < 0)
-        Error(pRun, (pRun->strLauncher.empty() ? std::string("setupdist") : pRun->strLauncher) +
-                        ": error: no " DIST_LAUNCHER " here, beside the tool, in " DIST_SHARED_LAUNCHER
-                        " nor in the build; name one with --launcher");
+    if (pRun->strLauncher.empty())
+        Error(pRun, "setupdist: error: no " DIST_LAUNCHER " beside the tool nor in " DIST_SHARED_LAUNCHER
+                    " from its folder; name one with --launcher");
+    else if (nKind < 0)
+        Error(pRun, pRun->strLauncher + ": error: no such file (--launcher)");
     else if (nKind == 1)
         Error(pRun, pRun->strLauncher + ": error: a folder; --launcher names the launcher file itself");
     else if (!DistOsReadFile(pRun->strLauncher, &data) || PayloadEnd(data.data(), data.size()) == 0)
