@@ -30,7 +30,8 @@ endif()
 function(kit_need var program package)
   find_program(${var} ${program})
   if(NOT ${var})
-    message(FATAL_ERROR "the kit needs ${program}: install the package ${package}")
+    # The leading blank keeps CMake from wrapping the line.
+    message(FATAL_ERROR " the kit needs ${program}: install the package ${package}")
   endif()
 endfunction()
 

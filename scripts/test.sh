@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # test.sh - installs what is missing, builds every tree and runs every test:
 # host unit tests, the same under ASan/UBSan, a 60-second fuzz run, the
-# shipped i686 SETUP.EXE checked as a file, and the Win32 tests under Wine
+# shipped i686 SETUP.EXE checked as a file, the publisher's kit (its .deb
+# and zip made and used), and the Win32 tests under Wine
 # (headless, on Xvfb): against the i686 build where this machine runs
 # 32-bit programs, and against the x86-64 build in any case, so that path
 # stays sound for the machines that need it.
@@ -36,6 +37,12 @@ if [ "$SETUP_WIN_ARCH" = i686 ]; then
 else
   echo "test: the Win32 tests run against the x86-64 build only ($WINE_ARCH_WHY)"
 fi
+
+step "the publisher's kit (.deb and zip, used as a publisher does)"
+cmake -S "$ROOT" -B "$ROOT/build/kit" -DSETUP_TOOLS_ONLY=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$ROOT/build/kit" -j"$JOBS"
+quiet cmake --build "$ROOT/build/kit" --target package
+"$ROOT/tests/kit/kit-test.sh" "$ROOT/build/kit" "$ROOT/build/win" </dev/null
 
 step "target build, x86-64"
 configure_win x86_64

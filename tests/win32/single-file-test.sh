@@ -5,11 +5,16 @@
 # with a throw-away certificate from openssl, and two copies are damaged
 # (cut in the payload, one byte changed). The Win32 test program then runs
 # each under Wine (OneFileWin32.FilesMadeOnLinux...).
+#
+# SETUPDIST, when set, is the command that writes the file instead: an
+# installed kit's setupdist with its own SETUP.EXE and launcher (their
+# folder in KIT_PROGRAMS), or the zip's setupdist.exe under Wine. It runs
+# in the folder of the files, with relative paths, which both understand.
 set -euo pipefail
 tests_exe=$(readlink -f "$1")
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 build=$(cd "$(dirname "$tests_exe")" && pwd)
-made=$build/onefile
+made=${SINGLE_FILE_MADE:-$build/onefile}
 fail() { echo "single-file-test: $*" >&2; exit 1; }
 
 rm -rf "$made"
@@ -21,10 +26,17 @@ head -c 30000 /dev/urandom > "$made/app/BIN/RANDOM.BIN"
 seq 1 500 > "$made/app/数据/深/表.TXT"
 printf '[App]\r\nAppName=单一文件\r\nDefDir=C:\\X\\\r\nDefPMGroup=,单一文件L\r\n[PM Info]\r\nxDxPROG.EXE,程序\r\nxDx数据\\深\\表.TXT,表\r\n' \
   > "$made/SETUP.TPL"
-"$build/host-tools/setupdist" --setup-exe "$build/SETUP.EXE" --launcher "$build/LAUNCHER.EXE" --single-file "$made/plain.exe" "$made/SETUP.TPL" "$made/app" "$made/out" \
-  > "$made/setupdist.log" || fail "setupdist failed: $(cat "$made/setupdist.log")"
-
+export BUILD_WIN=$build
+source "$scripts/wine-env.sh"
+programs=${KIT_PROGRAMS:-$build}
 cd "$made"
+if [ -n "${SETUPDIST:-}" ]; then
+  $SETUPDIST --single-file plain.exe SETUP.TPL app out > setupdist.log 2>&1 </dev/null \
+    || fail "$SETUPDIST failed: $(cat setupdist.log)"
+else
+  "$build/host-tools/setupdist" --setup-exe "$build/SETUP.EXE" --launcher "$build/LAUNCHER.EXE" \
+    --single-file plain.exe SETUP.TPL app out > setupdist.log || fail "setupdist failed: $(cat setupdist.log)"
+fi
 # cabextract lists exactly the distribution folder's files.
 cabextract -l plain.exe > list.txt || fail "cabextract cannot open plain.exe"
 listed=$(sed -n 's/^ *[0-9][0-9]* | [0-9.]* [0-9:]* | //p' list.txt | sort)
@@ -38,14 +50,12 @@ osslsigncode sign -certs cert.pem -key key.pem -n "单一文件" -in plain.exe -
 osslsigncode verify -CAfile cert.pem -in signed.exe >/dev/null || fail "the signature of signed.exe does not verify"
 
 size=$(stat -c %s plain.exe)
-launcher=$(stat -c %s "$build/LAUNCHER.EXE")
+launcher=$(stat -c %s "$programs/LAUNCHER.EXE")
 head -c $(((launcher + size) / 2)) plain.exe > cut.exe
 cp plain.exe changed.exe
 perl -e 'open(F, "+<", $ARGV[0]) or die; seek(F, $ARGV[1], 0); read(F, $b, 1);
          seek(F, $ARGV[1], 0); print F chr(ord($b) ^ 0xFF); close(F)' changed.exe $(((launcher + size) / 2))
 
-export BUILD_WIN=$build
-source "$scripts/wine-env.sh"
 SINGLE_FILE_DIR=$(winepath -w "$made" 2>/dev/null | tr -d '\r')
 export SINGLE_FILE_DIR
 "$scripts/wine-test.sh" "$tests_exe" \
