@@ -47,34 +47,65 @@ if(SETUPDIST_SETUP_EXE AND SETUPDIST_LAUNCHER)
 else()
   kit_need(KIT_MINGW_CXX i686-w64-mingw32-g++-posix g++-mingw-w64-i686)
   kit_need(KIT_MINGW_RC i686-w64-mingw32-windres binutils-mingw-w64-i686)
+  kit_need(KIT_MINGW64_CXX x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64)
+  kit_need(KIT_MINGW64_RC x86_64-w64-mingw32-windres binutils-mingw-w64-x86-64)
   include(ExternalProject)
-  set(KIT_WIN_TARGETS setup launcher setupdist setupinf-check)
-  set(KIT_WIN_BUILD ${CMAKE_COMMAND} --build <BINARY_DIR> --target ${KIT_WIN_TARGETS})
-  if(CMAKE_GENERATOR MATCHES "Makefiles")
-    # $(MAKE) shares the outer make's jobs.
-    set(KIT_WIN_BUILD $(MAKE) ${KIT_WIN_TARGETS})
-  endif()
-  ExternalProject_Add(kit_win32
-    SOURCE_DIR ${CMAKE_SOURCE_DIR}
-    BINARY_DIR ${KIT_WIN}
-    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
-      -DCMAKE_BUILD_TYPE=Release -DSETUP_TOOLS_ONLY=ON
-    BUILD_COMMAND ${KIT_WIN_BUILD}
-    INSTALL_COMMAND ""
-    BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${KIT_WIN}/SETUP.EXE ${KIT_WIN}/LAUNCHER.EXE)
+  # kit_windows(NAME ARCH DIR TARGETS...) - a Windows build of the kit.
+  function(kit_windows name arch dir)
+    set(build ${CMAKE_COMMAND} --build <BINARY_DIR> --target ${ARGN})
+    if(CMAKE_GENERATOR MATCHES "Makefiles")
+      # $(MAKE) shares the outer make's jobs.
+      set(build $(MAKE) ${ARGN})
+    endif()
+    ExternalProject_Add(${name}
+      SOURCE_DIR ${CMAKE_SOURCE_DIR}
+      BINARY_DIR ${dir}
+      CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-${arch}.cmake
+        -DCMAKE_BUILD_TYPE=Release -DSETUP_TOOLS_ONLY=ON
+      BUILD_COMMAND ${build}
+      INSTALL_COMMAND ""
+      BUILD_ALWAYS ON
+      BUILD_BYPRODUCTS ${dir}/SETUP.EXE ${dir}/LAUNCHER.EXE ${dir}/TRYWALK.EXE)
+  endfunction()
+  kit_windows(kit_win32 i686 ${KIT_WIN} setup launcher trywalk setupdist setupinf-check)
   set(KIT_SETUP_EXE ${KIT_WIN}/SETUP.EXE)
   set(KIT_LAUNCHER ${KIT_WIN}/LAUNCHER.EXE)
   set(KIT_DEPENDS kit_win32)
   set(KIT_ZIP ON)
 endif()
 
+# setupdist --try walks through an installation under Wine: the walk, in
+# both builds, and the x86-64 SETUP.EXE and launcher for a machine that
+# runs no 32-bit code.
+set(KIT_TRY OFF)
+if(TARGET kit_win32)
+  set(KIT_TRY ON)
+  set(KIT_WIN64 ${CMAKE_BINARY_DIR}/win64)
+  kit_windows(kit_win64 x86_64 ${KIT_WIN64} setup launcher trywalk)
+  list(APPEND KIT_DEPENDS kit_win64)
+endif()
+
 # Beside the tools in this tree, where setupdist looks first, so the
 # built tools work before they are installed.
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/SETUP.EXE ${CMAKE_BINARY_DIR}/LAUNCHER.EXE
+set(KIT_BESIDE ${CMAKE_BINARY_DIR}/SETUP.EXE ${CMAKE_BINARY_DIR}/LAUNCHER.EXE)
+set(KIT_COPY
   COMMAND ${CMAKE_COMMAND} -E copy ${KIT_SETUP_EXE} ${CMAKE_BINARY_DIR}/SETUP.EXE
-  COMMAND ${CMAKE_COMMAND} -E copy ${KIT_LAUNCHER} ${CMAKE_BINARY_DIR}/LAUNCHER.EXE
-  DEPENDS ${KIT_SETUP_EXE} ${KIT_LAUNCHER} ${KIT_DEPENDS})
+  COMMAND ${CMAKE_COMMAND} -E copy ${KIT_LAUNCHER} ${CMAKE_BINARY_DIR}/LAUNCHER.EXE)
+if(KIT_TRY)
+  set(KIT_TRY_SCRIPTS ${CMAKE_SOURCE_DIR}/tools/trywalk/setupdist-try.sh ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh)
+  list(APPEND KIT_BESIDE ${CMAKE_BINARY_DIR}/TRYWALK.EXE ${CMAKE_BINARY_DIR}/x86_64/SETUP.EXE
+    ${CMAKE_BINARY_DIR}/x86_64/LAUNCHER.EXE ${CMAKE_BINARY_DIR}/x86_64/TRYWALK.EXE)
+  list(APPEND KIT_COPY
+    COMMAND ${CMAKE_COMMAND} -E copy ${KIT_WIN}/TRYWALK.EXE ${KIT_TRY_SCRIPTS} ${CMAKE_BINARY_DIR}/
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/x86_64
+    COMMAND ${CMAKE_COMMAND} -E copy ${KIT_WIN64}/SETUP.EXE ${KIT_WIN64}/LAUNCHER.EXE ${KIT_WIN64}/TRYWALK.EXE
+      ${CMAKE_BINARY_DIR}/x86_64/)
+  install(FILES ${CMAKE_BINARY_DIR}/TRYWALK.EXE ${KIT_TRY_SCRIPTS} DESTINATION share/setupdist)
+  install(FILES ${CMAKE_BINARY_DIR}/x86_64/SETUP.EXE ${CMAKE_BINARY_DIR}/x86_64/LAUNCHER.EXE
+    ${CMAKE_BINARY_DIR}/x86_64/TRYWALK.EXE DESTINATION share/setupdist/x86_64)
+endif()
+add_custom_command(OUTPUT ${KIT_BESIDE} ${KIT_COPY}
+  DEPENDS ${KIT_SETUP_EXE} ${KIT_LAUNCHER} ${KIT_DEPENDS} ${KIT_TRY_SCRIPTS})
 
 # A man page per tool, from its --help and --version.
 kit_need(KIT_HELP2MAN help2man help2man)
@@ -96,8 +127,7 @@ endforeach()
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
   COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/docs/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
   DEPENDS ${CMAKE_SOURCE_DIR}/docs/changelog)
-add_custom_target(kit ALL DEPENDS ${CMAKE_BINARY_DIR}/SETUP.EXE ${CMAKE_BINARY_DIR}/LAUNCHER.EXE
-  ${KIT_MAN} ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_target(kit ALL DEPENDS ${KIT_BESIDE} ${KIT_MAN} ${CMAKE_BINARY_DIR}/changelog.gz)
 
 install(FILES ${CMAKE_BINARY_DIR}/SETUP.EXE ${CMAKE_BINARY_DIR}/LAUNCHER.EXE DESTINATION share/setupdist)
 install(FILES ${KIT_MAN} DESTINATION share/man/man1)
@@ -120,6 +150,8 @@ it. SETUP.EXE and the one file's launcher come with them.")
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What setupdist --try needs; the rest of the kit runs without.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine, wine32, xvfb, xauth, fonts-wqy-microhei, cabextract, locales")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

@@ -104,6 +104,21 @@ wine_session_start() {
     local i
     for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
+  [ "${WINE_TEST_DRIVES:-1}" = 1 ] && wine_test_drives
+  # Wine's background processes must not inherit a test runner's pipes.
+  wineserver -p >/dev/null 2>&1 || true   # already running is fine
+  wine wineboot >/dev/null 2>&1 </dev/null || true
+  # Wine's desktop (the virtual desktop and the PROGMAN DDE server) starts
+  # with the first window; start it here so no test runner owns it.
+  if ! wine_desktop_running; then
+    (wine explorer.exe /desktop=Default,1024x768 >/dev/null 2>&1 </dev/null &)
+    local j
+    for j in $(seq 100); do wine_desktop_running && break; sleep 0.1; done
+  fi
+}
+
+# The tests' drives (setupdist --try, which shares this file, has none).
+wine_test_drives() {
   # Drive letters for tests that start from a drive root or type another
   # drive: D: and R: are empty folders of the build, fresh each session.
   local letter
@@ -128,16 +143,6 @@ wine_session_start() {
     mount -t tmpfs -o size=1m tmpfs "$BUILD_WIN/$disk" 2>/dev/null || true
   done
   ln -sfn "$BUILD_WIN/drive-f" "$WINEPREFIX/dosdevices/f:"
-  # Wine's background processes must not inherit a test runner's pipes.
-  wineserver -p >/dev/null 2>&1 || true   # already running is fine
-  wine wineboot >/dev/null 2>&1 </dev/null || true
-  # Wine's desktop (the virtual desktop and the PROGMAN DDE server) starts
-  # with the first window; start it here so no test runner owns it.
-  if ! wine_desktop_running; then
-    (wine explorer.exe /desktop=Default,1024x768 >/dev/null 2>&1 </dev/null &)
-    local j
-    for j in $(seq 100); do wine_desktop_running && break; sleep 0.1; done
-  fi
 }
 
 wine_session_stop() {

@@ -222,25 +222,6 @@ TEST_F(DistWin32, AThousandFilesInstallWithTheirDates)
 
 /* ---- one file (--single-file) ------------------------------------------ */
 
-/* The process that dwParent started, or 0 after dwMs. */
-static DWORD ChildProcess(DWORD dwParent, DWORD dwMs)
-{
-    DWORD dwChild = 0;
-    WaitFor(
-        [&] {
-            HANDLE hSnap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-            PROCESSENTRY32 pe;
-            pe.dwSize = sizeof(pe);
-            for (BOOL bMore = Process32First(hSnap, &pe); bMore && !dwChild; bMore = Process32Next(hSnap, &pe))
-                if (pe.th32ParentProcessID == dwParent)
-                    dwChild = pe.th32ProcessID;
-            CloseHandle(hSnap);
-            return dwChild != 0;
-        },
-        dwMs);
-    return dwChild;
-}
-
 /* The names in a folder, "." and ".." left out. */
 static std::vector<std::string> FolderEntries(const std::string &dir)
 {

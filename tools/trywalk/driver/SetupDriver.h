@@ -42,6 +42,7 @@ std::string ProgramsFolder();
 struct GROUPITEM {
     std::string name;
     std::string target;
+    std::string args;
 };
 std::vector<GROUPITEM> GroupItems(const std::string &group);
 
@@ -92,7 +93,7 @@ class SetupRun {
 public:
     /* A fresh distribution folder beside the test program holding a copy
      * of SETUP.EXE; root, when given, is used instead (a drive root). */
-    explicit SetupRun(const std::string &root = "");
+    explicit SetupRun(const std::string &root = "", bool bCopySetup = true);
     ~SetupRun();
 
     const std::string &Dir() const { return m_dir; }
@@ -149,6 +150,12 @@ private:
 /* A message sent to a window of the program, answered when the program
  * next reads its queue; -1 when it does not answer in time. */
 LRESULT SendTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD dwMs = 5000);
+
+/* The process that dwParent started, or 0 after dwMs. */
+DWORD ChildProcess(DWORD dwParent, DWORD dwMs);
+
+/* A message box: a dialog of only a text, an icon and buttons. */
+bool IsMessageBox(HWND hwnd);
 
 /* The text of a message box. */
 std::string BoxText(HWND hwndBox);

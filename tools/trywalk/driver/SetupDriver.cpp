@@ -5,6 +5,7 @@
 #include "Screenshot.h"
 #include "resource.h"
 #include <string.h>
+#include <tlhelp32.h>
 
 #define SEND_TIMEOUT 3000
 
@@ -240,9 +241,28 @@ bool SaveScreenshotIn(const std::string &dir, const std::string &name)
     return WriteBmpFile(dir + name + ".bmp", CaptureScreen());
 }
 
+/* The process that dwParent started, or 0 after dwMs. */
+DWORD ChildProcess(DWORD dwParent, DWORD dwMs)
+{
+    DWORD dwChild = 0;
+    WaitFor(
+        [&] {
+            HANDLE hSnap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32 pe;
+            pe.dwSize = sizeof(pe);
+            for (BOOL bMore = Process32First(hSnap, &pe); bMore && !dwChild; bMore = Process32Next(hSnap, &pe))
+                if (pe.th32ParentProcessID == dwParent)
+                    dwChild = pe.th32ProcessID;
+            CloseHandle(hSnap);
+            return dwChild != 0;
+        },
+        dwMs);
+    return dwChild;
+}
+
 /* ---- one run of the program ---- */
 
-SetupRun::SetupRun(const std::string &root)
+SetupRun::SetupRun(const std::string &root, bool bCopySetup)
 {
     static int nSerial;
     memset(&m_pi, 0, sizeof(m_pi));
@@ -251,7 +271,8 @@ SetupRun::SetupRun(const std::string &root)
                                std::to_string(++nSerial) + "\\"
                          : root;
     CreateDirectoryA(m_dir.c_str(), NULL);
-    CopyFileA((TestProgramFolder() + "SETUP.EXE").c_str(), (m_dir + "SETUP.EXE").c_str(), FALSE);
+    if (bCopySetup)
+        CopyFileA((TestProgramFolder() + "SETUP.EXE").c_str(), (m_dir + "SETUP.EXE").c_str(), FALSE);
 }
 
 SetupRun::~SetupRun()
@@ -468,7 +489,7 @@ static BOOL CALLBACK CheckBoxChild(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
-static bool IsMessageBox(HWND hwnd)
+bool IsMessageBox(HWND hwnd)
 {
     if (ClassName(hwnd) != "#32770" || !GetDlgItem(hwnd, 0xFFFF))
         return false;

@@ -14,8 +14,9 @@ std::string ProgramsFolder()
     return std::string(szPath) + "\\";
 }
 
-/* The path a shortcut points at, or "" when it cannot be read. */
-static std::string ShortcutTarget(const std::string &lnkPath)
+/* The path a shortcut points at, or "" when it cannot be read; its
+ * arguments into *pArgs. */
+static std::string ShortcutTarget(const std::string &lnkPath, std::string *pArgs)
 {
     std::string target;
     IShellLinkA *pLink = NULL;
@@ -30,6 +31,8 @@ static std::string ShortcutTarget(const std::string &lnkPath)
         char szTarget[MAX_PATH];
         if (pLink->GetPath(szTarget, MAX_PATH, NULL, 0) == S_OK)
             target = szTarget;
+        if (pLink->GetArguments(szTarget, MAX_PATH) == S_OK)
+            *pArgs = szTarget;
     }
     if (pFile)
         pFile->Release();
@@ -47,7 +50,10 @@ std::vector<GROUPITEM> GroupItems(const std::string &group)
     if (h != INVALID_HANDLE_VALUE) {
         do {
             std::string name = fd.cFileName;
-            items.push_back({ name.substr(0, name.size() - 4), ShortcutTarget(dir + name) });
+            GROUPITEM item;
+            item.name = name.substr(0, name.size() - 4);
+            item.target = ShortcutTarget(dir + name, &item.args);
+            items.push_back(item);
         } while (FindNextFileA(h, &fd));
         FindClose(h);
     }
