@@ -8,7 +8,6 @@
  * they read right under any ANSI code page.
  */
 #include <windows.h>
-#include <commctrl.h>
 #include <sddl.h>
 #include <shlwapi.h>
 #include "Launcher.h"
@@ -27,49 +26,6 @@ static void LaunchMessage(UINT idText, const WCHAR *lpszPath)
         lstrcpynW(szFormat, L"?", 256);
     wnsprintfW(szText, 512, szFormat, lpszPath ? lpszPath : L"");
     MessageBoxW(NULL, szText, szTitle, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
-}
-
-static INT_PTR CALLBACK UnpackDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    (void)wParam;
-    (void)lParam;
-    switch (message) {
-    case WM_INITDIALOG:
-        SetWindowTextW(hDlg, szTitle);
-        SendDlgItemMessageW(hDlg, IDC_UNPACK_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-        return TRUE;
-    case WM_CLOSE:
-        /* Unpacking cannot be stopped half-way; the window stays. */
-        return TRUE;
-    }
-    return FALSE;
-}
-
-void ShowUnpackProgress(UNPACK *pUnpack)
-{
-    MSG msg;
-    if (!pUnpack->hwndProgress || pUnpack->cbAll == 0)
-        return;
-    WPARAM nPercent = (WPARAM)(pUnpack->cbDone * 100 / pUnpack->cbAll);
-    SendDlgItemMessageW(pUnpack->hwndProgress, IDC_UNPACK_BAR, PBM_SETPOS, nPercent, 0);
-    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
-        if (!IsDialogMessageW(pUnpack->hwndProgress, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-}
-
-/* The progress bar's window class, from the system folder's comctl32
- * (not a KnownDLL). Without it the window is left out. */
-static void InitProgressClass(void)
-{
-    typedef decltype(&InitCommonControlsEx) INITCOMMONCONTROLSEX_FN;
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_PROGRESS_CLASS };
-    HMODULE hComctl = LoadSystemDll(L"comctl32.dll");
-    INITCOMMONCONTROLSEX_FN pfnInit =
-        hComctl ? (INITCOMMONCONTROLSEX_FN)(void (*)(void))GetProcAddress(hComctl, "InitCommonControlsEx") : NULL;
-    if (pfnInit)
-        pfnInit(&icc);
 }
 
 /* A security descriptor that lets in the user, SYSTEM and Administrators
@@ -229,7 +185,7 @@ static DWORD Launch(const BYTE *pbFile, const PAYLOAD *pPayload, UNPACK *pUnpack
         RemoveMade(pUnpack);
         return LAUNCH_EXIT_NOSTART;
     }
-    pUnpack->hwndProgress = CreateDialogParamW(hInst, MAKEINTRESOURCEW(IDD_UNPACK), NULL, UnpackDlgProc, 0);
+    pUnpack->hwndProgress = OpenUnpackProgress(hInst, szTitle);
     ShowUnpackProgress(pUnpack);
     BOOL bUnpacked = UnpackCabinet(pUnpack);
     if (pUnpack->hwndProgress)

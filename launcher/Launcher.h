@@ -2,6 +2,9 @@
  * Launcher.h - the one-file distribution's launcher: finds the cabinet in
  * its own file, unpacks it into a new folder under the temporary folder,
  * runs SETUP.EXE there, waits for it and removes what it unpacked.
+ *
+ * Calls go one way: Launcher.cpp calls the other files, Unpack.cpp calls
+ * Cleanup.cpp and UnpackProgress.cpp, and those two call none of them.
  */
 #ifndef LAUNCHER_H
 #define LAUNCHER_H
@@ -47,6 +50,8 @@ typedef struct tagUNPACK {
     SECURITY_ATTRIBUTES *pSecurity; /* for the top folder: the user, SYSTEM and Administrators only */
 } UNPACK;
 
+/* Cleanup.cpp ------------------------------------------------------------ */
+
 /* Records lpszPath, just made below pParent, as made: it is removed at
  * the end. NULL when out of memory. */
 MADE *RecordMade(UNPACK *pUnpack, MADE *pParent, const WCHAR *lpszPath);
@@ -55,15 +60,26 @@ MADE *RecordMade(UNPACK *pUnpack, MADE *pParent, const WCHAR *lpszPath);
  * in pUnpack->pMade below pParent. NULL when it cannot be made, or exists. */
 MADE *MakeFolder(UNPACK *pUnpack, MADE *pParent, const WCHAR *lpszPath, SECURITY_ATTRIBUTES *pSecurity);
 
-/* Unpacks the cabinet into pUnpack->szDir with the platform's FDI:
- * TRUE when every file is written; else pUnpack->nCause tells why. */
-BOOL UnpackCabinet(UNPACK *pUnpack);
-
 /* Removes what was made, checking before each folder that it is still the
  * one made and no link put in its place; anything else stays. */
 void RemoveMade(UNPACK *pUnpack);
 
+/* UnpackProgress.cpp ----------------------------------------------------- */
+
+/* Registers the progress bar's class, when the system has it. */
+void InitProgressClass(void);
+
+/* Opens the progress window with the caption lpszTitle (the caller keeps
+ * the text); NULL when it cannot be made. The caller destroys it. */
+HWND OpenUnpackProgress(HINSTANCE hInstance, const WCHAR *lpszTitle);
+
 /* Shows the share of bytes done in the progress window and lets it paint. */
 void ShowUnpackProgress(UNPACK *pUnpack);
+
+/* Unpack.cpp ------------------------------------------------------------- */
+
+/* Unpacks the cabinet into pUnpack->szDir with the platform's FDI:
+ * TRUE when every file is written; else pUnpack->nCause tells why. */
+BOOL UnpackCabinet(UNPACK *pUnpack);
 
 #endif

@@ -1,31 +1,16 @@
 /*
- * Setupinf.cpp - the install database and the reader of SETUP.INF.
- *
- * The reader makes one pass over the script held in one block, cuts each
- * line out into a line buffer and turns directory, file and item lines into
- * heap records that the database owns until the process ends. Nothing here
- * calls the platform except through SetupinfOs.h.
+ * Setupinf.cpp - the install database: the records of directory, file
+ * and item lines, which the database owns until the process ends, and
+ * what the program reads of them. The reader (SetupinfReader.cpp) and the
+ * wildcard listing (SetupinfWildcard.cpp) fill it. Nothing here calls the
+ * platform.
  */
 #include <new>
 #include <stdlib.h>
 #include <string.h>
 #include "Setupinf.h"
-#include "SetupinfOs.h"
 
 CSetupInf theSetupInf;
-
-static const struct {
-    LPCSTR lpszHeader;
-    int    nSection;
-} aHeaders[] = {
-    { "[End]",     SECT_END },
-    { "[App]",     SECT_APP },
-    { "[Version]", SECT_VERSION },
-    { "[SrcDirs]", SECT_SRCDIRS },
-    { "[DstDirs]", SECT_DSTDIRS },
-    { "[Files]",   SECT_FILES },
-    { "[PM Info]", SECT_PMINFO },
-};
 
 static BOOL IsBlank(char c)
 {
@@ -51,23 +36,6 @@ WORD StrToWord(LPCSTR lpsz)
     for (; *lpsz >= '0' && *lpsz <= '9'; lpsz++)
         w = (WORD)(w * 10 + (*lpsz - '0'));
     return w;
-}
-
-/* The decimal value of an id text as the C library reads it: blanks
- * skipped, an optional sign, digits up to the first other character.
- * Clamped, so no text can overflow it. */
-static long IdTextValue(LPCSTR lpsz)
-{
-    while (IsBlank(*lpsz))
-        lpsz++;
-    BOOL bNegative = *lpsz == '-';
-    if (*lpsz == '-' || *lpsz == '+')
-        lpsz++;
-    long lValue = 0;
-    for (; *lpsz >= '0' && *lpsz <= '9'; lpsz++)
-        if (lValue < 100000000L)
-            lValue = lValue * 10 + (*lpsz - '0');
-    return bNegative ? -lValue : lValue;
 }
 
 /* ---- records ---------------------------------------------------------- */
@@ -313,143 +281,6 @@ BOOL CSetupInf::FindNonAsciiName(LPSTR lpszName) const
     return FALSE;
 }
 
-/* ---- the reader ------------------------------------------------------- */
-
-UINT CSetupInf::Load(LPCSTR lpszFileName, HINSTANCE hInstance)
-{
-    LPSTR lpText = OsAllocBlock(MAXSCRIPT);
-    if (!lpText)
-        return LOAD_NOMEMORY;
-
-    UINT cbRead = 0;
-    if (!OsReadFile(lpszFileName, lpText, MAXSCRIPT, &cbRead)) {
-        OsFreeBlock(lpText);
-        return LOAD_CANTOPEN;
-    }
-
-    /* A file that fills the whole block leaves no room for the terminator
-     * and may have been cut short: it is rejected, never read in part. */
-    BOOL bRead = FALSE;
-    if (SETUP_CHECK(cbRead < MAXSCRIPT, "cbRead<MAXSCRIPT")) {
-        lpText[cbRead] = '\0';
-        bRead = Parse(lpText, hInstance);
-    }
-    OsFreeBlock(lpText);
-    return bRead ? LOAD_OK : LOAD_REJECTED;
-}
-
-BOOL CSetupInf::Parse(LPSTR lpszText, HINSTANCE hInstance)
-{
-    char szLine[MAXLINE];
-    LPSTR lpszPos = lpszText;
-    UINT uNextLine = 1;
-
-    while (nSection != SECT_END) {
-        /* The text ran out before [End]: the script is incomplete. */
-        if (!lpszPos)
-            return FALSE;
-        UINT uLine = uNextLine++;
-
-        /* A CR ends a line and the character after it is skipped unseen
-         * (the LF of CR LF); an LF alone also ends a line. */
-        LPSTR lpszEnd = lpszPos + strcspn(lpszPos, "\r\n");
-        LPSTR lpszNext = NULL;
-        if (*lpszEnd == '\r') {
-            lpszNext = lpszEnd[1] ? lpszEnd + 2 : lpszEnd + 1;
-            /* A lone CR that swallows another lone CR skips a whole line. */
-            if (lpszEnd[1] == '\r' && lpszEnd[2] != '\n')
-                uNextLine++;
-        } else if (*lpszEnd == '\n')
-            lpszNext = lpszEnd + 1;
-        *lpszEnd = '\0';
-        BOOL bLineCut = !SETUP_CHECK(StoreText(szLine, sizeof(szLine), lpszPos),
-                                     "strlen(lpszPos)<sizeof(szLine)");
-        lpszPos = lpszNext;
-
-        TrimBlanks(szLine);
-        if (pfnLineObserver)
-            pfnLineObserver(lpObserverContext, uLine, nSection, szLine);
-        if (szLine[0] == '[') {
-            nSection = SECT_NONE;
-            UINT i;
-            for (i = 0; i < sizeof(aHeaders) / sizeof(aHeaders[0]); i++)
-                if (strcmp(szLine, aHeaders[i].lpszHeader) == 0)
-                    break;
-            if (i == sizeof(aHeaders) / sizeof(aHeaders[0]))
-                return FALSE;
-            nSection = aHeaders[i].nSection;
-            continue;
-        }
-        if (szLine[0] == '\0' || szLine[0] == ';')
-            continue;
-
-        switch (nSection) {
-        case SECT_APP:
-            ParseKeyLine(szLine);
-            break;
-        case SECT_SRCDIRS:
-            AddSrcDir(szLine, bLineCut);
-            break;
-        case SECT_DSTDIRS:
-            AddDstDir(szLine, bLineCut);
-            break;
-        case SECT_FILES:
-            if (szLine[0] == '*')
-                ExpandWildcard(szLine, hInstance);
-            else
-                AddFile(szLine, bLineCut);
-            break;
-        case SECT_PMINFO:
-            AddPMItem(szLine);
-            break;
-        default:    /* before any header, and [Version] */
-            break;
-        }
-    }
-    return TRUE;
-}
-
-static BOOL IsYes(LPCSTR lpszValue)
-{
-    return lpszValue[0] == 'Y' || lpszValue[0] == 'y';
-}
-
-void CSetupInf::ParseKeyLine(LPSTR lpszLine)
-{
-    LPSTR p = strchr(lpszLine, '=');
-    if (!SETUP_CHECK(p != NULL, "p!=NULL"))
-        return;
-    *p = '\0';
-    LPSTR lpszValue = p + 1;
-
-    if (strcmp(lpszLine, "AppName") == 0) {
-        SETUP_CHECK(StoreText(szAppName, sizeof(szAppName), lpszValue),
-                    "strlen(lpszValue)<sizeof(szAppName)");
-    } else if (strcmp(lpszLine, "DefDir") == 0) {
-        bDefDirCut = !SETUP_CHECK(StoreText(szDefDir, sizeof(szDefDir), lpszValue),
-                                  "strlen(lpszValue)<sizeof(szDefDir)");
-    } else if (strcmp(lpszLine, "SpaceNeeded") == 0) {
-        uSpaceNeeded = StrToWord(lpszValue);
-    } else if (strcmp(lpszLine, "DefPMGroup") == 0) {
-        /* Without a comma the whole value is the group's name. */
-        LPSTR c = strchr(lpszValue, ',');
-        LPSTR lpszName = lpszValue;
-        szPMGroupFirst[0] = '\0';
-        if (c) {
-            *c = '\0';
-            SETUP_CHECK(StoreText(szPMGroupFirst, sizeof(szPMGroupFirst), TrimBlanks(lpszValue)),
-                        "strlen(lpszValue)<sizeof(szPMGroupFirst)");
-            lpszName = c + 1;
-        }
-        SETUP_CHECK(StoreText(szPMGroupName, sizeof(szPMGroupName), TrimBlanks(lpszName)),
-                    "strlen(lpszName)<sizeof(szPMGroupName)");
-    } else if (strcmp(lpszLine, "ShowSubDirCreateStats") == 0) {
-        bShowSubDirCreateStats = IsYes(lpszValue);
-    } else if (strcmp(lpszLine, "InstallToHD") == 0) {
-        bInstallToHD = IsYes(lpszValue);
-    }
-}
-
 /* A directory line without its equals sign names no folder: it is left
  * out. One whose folder was cut, to fit its field or with its line (the
  * folder ends the line), names another folder: it is kept, marked, so
@@ -535,117 +366,4 @@ void CSetupInf::AddPMItem(LPSTR lpszLine)
         pPMItems[uNumPMItems++] = pItem;
     else
         bPMItemLost = TRUE;
-}
-
-/* One entry that cannot be copied, standing for a wildcard line or file
- * that cannot be read as the script means it: the copy then fails with
- * its name instead of leaving files out without a word. */
-void CSetupInf::AddFailingFile(LPCSTR lpszDisplayName)
-{
-    char szLine[MAXLINE];
-    char szShown[MAXTEXT];
-    StoreText(szShown, sizeof(szShown), lpszDisplayName);
-    /* Its commas would split the entry's line. */
-    for (LPSTR p = szShown; *p; p += TextCharBytes(p))
-        if (*p == ',')
-            *p = ';';
-    FormatText(szLine, sizeof(szLine), "%s, 0:?, 0:?,", szShown);
-    FILEENTRY *pFile = new (std::nothrow) FILEENTRY(szLine);
-    if (SETUP_CHECK(pFile != NULL, "pFile!=NULL"))
-        pFile->MarkCut();
-    StoreFile(pFile, szShown);
-}
-
-void CSetupInf::ExpandWildcard(LPSTR lpszLine, HINSTANCE hInstance)
-{
-    char szSrcId[MAXIDTEXT];
-    char szDstId[MAXIDTEXT];
-    char szFolder[MAXLINE];
-    char szProgramDir[MAXLINE];
-    char szPattern[MAXLINE];
-    char szShown[MAXTEXT];
-
-    /* A line that cannot be listed as written stands as one entry that
-     * fails with the line's own text, never as nothing. */
-    StoreText(szShown, sizeof(szShown), lpszLine);
-    szShown[strcspn(szShown, ",")] = '\0';
-    LPSTR p = strchr(lpszLine, '-');
-    if (!SETUP_CHECK(p != NULL, "p!=NULL"))
-        return;
-    *p = '\0';
-    LPSTR lpszDstId = p + 1;
-    p = strchr(lpszDstId, ',');
-    if (!SETUP_CHECK(p != NULL, "p!=NULL"))
-        return;
-    *p = '\0';
-
-    /* A cut id text could name another directory. */
-    if (!SETUP_CHECK(StoreText(szSrcId, sizeof(szSrcId), lpszLine + 1),
-                     "strlen(lpszLine+1)<sizeof(szSrcId)") ||
-        !SETUP_CHECK(StoreText(szDstId, sizeof(szDstId), lpszDstId),
-                     "strlen(lpszDstId)<sizeof(szDstId)")) {
-        AddFailingFile(szShown);
-        return;
-    }
-
-    long lSrcId = IdTextValue(szSrcId);
-    UINT ii;
-    for (ii = 0; ii < uNumSrcDirs; ii++)
-        if ((long)pSrcDirs[ii]->GetId() == lSrcId)
-            break;
-    if (!SETUP_CHECK(ii != uNumSrcDirs, "ii!=uNumSrcDirs") || !pSrcDirs[ii]->IsWhole()) {
-        AddFailingFile(szShown);
-        return;
-    }
-
-    /* An empty folder stands for the program's folder itself. */
-    pSrcDirs[ii]->GetDir(szFolder);
-    size_t n = strlen(szFolder);
-    if (n > 0 && !PathEndsInBackslash(szFolder)) {
-        szFolder[n] = '\\';
-        szFolder[n + 1] = '\0';
-    }
-
-    int cch = 0;
-    if (!SETUP_CHECK(OsGetProgramFolder(hInstance, szProgramDir, sizeof(szProgramDir)),
-                     "OsGetProgramFolder(szProgramDir)") ||
-        !SETUP_CHECK((cch = FormatText(szPattern, sizeof(szPattern), "%s%s*.*", szProgramDir, szFolder)) > 0 &&
-                     cch < (int)sizeof(szPattern), "cch>0&&cch<(int)sizeof(szPattern)")) {
-        AddFailingFile(szShown);
-        return;
-    }
-
-    OSFIND find;
-    memset(&find, 0, sizeof(find));
-    if (!OsFindFirst(szPattern, &find))
-        return;
-    do {
-        if (!(find.dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            AddWildcardFile(find.szName, szSrcId, szDstId);
-    } while (OsFindNext(&find));
-    OsFindClose(&find);
-}
-
-void CSetupInf::AddWildcardFile(LPCSTR lpszName, LPCSTR lpszSrcId, LPCSTR lpszDstId)
-{
-    char szLine[MAXLINE];
-
-    /* A comma would split the generated line, and a name cut to fit would
-     * copy the wrong file: such a file is reported and fails its copy. */
-    int cch = 0;
-    if (!SETUP_CHECK(strchr(lpszName, ',') == NULL, "strchr(lpszName,',')==NULL") ||
-        !SETUP_CHECK(strlen(lpszName) < MAXTEXT, "strlen(lpszName)<MAXTEXT") ||
-        !SETUP_CHECK((cch = FormatText(szLine, sizeof(szLine), "%s, %s:%s, %s:%s,", lpszName, lpszSrcId,
-                                     lpszName, lpszDstId, lpszName)) > 0 && cch < (int)sizeof(szLine),
-                     "cch>0&&cch<(int)sizeof(szLine)")) {
-        AddFailingFile(lpszName);
-        return;
-    }
-    if (!SETUP_CHECK(uNumFiles < MAXFILE, "uNumFiles<MAXFILE")) {
-        StoreFile(NULL, lpszName);
-        return;
-    }
-    FILEENTRY *pFile = new (std::nothrow) FILEENTRY(szLine);
-    SETUP_CHECK(pFile != NULL, "pFile!=NULL");
-    StoreFile(pFile, lpszName);
 }

@@ -126,6 +126,39 @@ TEST_F(DatabaseTest, GetFileWithUnknownDirectoryFailsAndGuessesNoFolder)
     EXPECT_STREQ(szDstDir, "dst");
 }
 
+/* A name cut to fit its field, or with its line, would copy another file
+ * or install one under a wrong name: the copy step takes GetFile's FALSE
+ * as a failed file and names it by its display name. The first two lines
+ * are the controls: a name of 127 bytes is whole. */
+TEST_F(DatabaseTest, GetFileFailsAFileWhoseNameWasCutAndGivesItsDisplayName)
+{
+    const std::string n127(127, 'n'), n128(128, 'n'), shown(125, 'L');
+    const struct {
+        const char *lpszCase;
+        std::string line, display;
+        bool bWhole;
+    } cases[] = {
+        { "127-byte source name fits", "SrcFits,1:" + n127 + ",2:b,", "SrcFits", true },
+        { "127-byte destination name fits", "DstFits,1:a,2:" + n127 + ",", "DstFits", true },
+        { "source name cut", "Src,1:" + n128 + ",2:b,", "Src", false },
+        { "destination name cut", "Dst,1:a,2:" + n128 + ",", "Dst", false },
+        /* The line stops at 255 bytes, 123 into the destination name. */
+        { "destination name cut with its line", shown + ",1:a,2:" + std::string(130, 'd') + ",", shown, false },
+    };
+    std::string script = "[SrcDirs]\r\n1=src\r\n[DstDirs]\r\n2=dst\r\n[Files]\r\n";
+    for (const auto &c : cases)
+        script += c.line + "\r\n";
+    ASSERT_EQ(Load(script + "[End]\r\n"), 0u);
+    ASSERT_EQ(inf.GetNumFiles(), sizeof(cases) / sizeof(cases[0]));
+    for (UINT i = 0; i < inf.GetNumFiles(); i++) {
+        char szDisp[MAXTEXT], szSrcDir[MAXTEXT], szSrc[MAXTEXT], szDstDir[MAXTEXT], szDst[MAXTEXT];
+        memset(szDisp, 0xA5, sizeof(szDisp));
+        bool bWhole = inf.GetFile(i, szDisp, szSrcDir, szSrc, szDstDir, szDst) != FALSE;
+        EXPECT_EQ(bWhole, cases[i].bWhole) << cases[i].lpszCase << ": source " << szSrc << ", destination " << szDst;
+        EXPECT_EQ(std::string(szDisp), cases[i].display) << cases[i].lpszCase;
+    }
+}
+
 TEST_F(DatabaseTest, IndicesBeyondTheCountsAreRefusedWithACheck)
 {
     ASSERT_EQ(Load("[DstDirs]\r\n1=d\r\n[PM Info]\r\nx S a.exe,A\r\n[End]\r\n"), 0u);

@@ -1,8 +1,11 @@
 /*
- * InfCheckState.h - what the two halves of the checker share while one
- * script is checked: the lines as the reader saw them, the records traced
- * back to their lines, the folder listings and the findings so far.
- * Private to tools/setupinf-check.
+ * InfCheckState.h - what the parts of the checker share while one script
+ * is checked: the lines as the reader saw them, the records traced back to
+ * their lines, the folder listings and the findings so far; and the
+ * prototypes of each part. Private to tools/setupinf-check.
+ *
+ * Calls go one way: InfCheck.cpp calls the parts of one theme each, and
+ * every file may call InfCheckState.cpp, which calls none of them.
  */
 #ifndef INFCHECKSTATE_H
 #define INFCHECKSTATE_H
@@ -44,6 +47,10 @@ typedef struct tagCHECKSTATE {
     UINT uAppLine, uEndLine;
 } CHECKSTATE;
 
+/* InfCheckState.cpp ------------------------------------------------------ */
+
+/* The check the reader makes when it cuts a line, before it reports it. */
+extern const char szLineCutCheck[];
 /* Adds a finding on line uLine. */
 void Add(CHECKSTATE *pState, UINT uLine, int nSeverity, const std::string &strText);
 /* The text between single quotes, as findings show names. */
@@ -61,9 +68,34 @@ std::vector<std::string> PathParts(const std::string &path);
 std::string JoinParts(const std::vector<std::string> &parts, size_t n);
 /* A directory's folder as the script gives it. */
 std::string DirText(const DIRENTRY *pDir);
+/* The source and destination id texts of a wildcard line, cut as the
+ * reader cuts them; FALSE when the line has not both. */
+BOOL WildcardIds(const std::string &text, std::string *pSrc, std::string *pDst);
 
-/* The findings on the distribution folder: missing source files, the
- * space the files take expanded, items whose program will not be there. */
+/* InfReadChecks.cpp: the checks the reader reported, each at its line. */
+void ReportReaderChecks(CHECKSTATE *pState);
+
+/* InfForm.cpp: the script's bytes. The editor line of each byte (and of
+ * the end); the lines as written; why the reader rejected the script; a
+ * script saved in the wrong form ("" when it is not); lone CRs. */
+std::vector<UINT> LineOfOffsets(const std::vector<char> &text);
+std::vector<std::string> RawLines(const std::vector<char> &text);
+void ReportRejection(CHECKSTATE *pState, const std::vector<char> &text, const std::vector<UINT> &lineOf);
+std::string EncodingMistake(const std::vector<char> &text);
+void ReportLoneCrs(CHECKSTATE *pState, const std::vector<char> &text, const std::vector<UINT> &lineOf);
+
+/* InfApp.cpp: one key line of [App] (its key noted in keyLines); the
+ * settings of [App] as the reader stored them. */
+void CheckKeyLine(CHECKSTATE *pState, const SCRIPTLINE &line);
+void CheckAppSettings(CHECKSTATE *pState);
+
+/* InfDirs.cpp: the directory ids, the destination folders' order, the
+ * wildcard lines' destination ids. */
+void CheckDirectories(CHECKSTATE *pState);
+
+/* InfDisk.cpp: the findings on the distribution folder: missing source
+ * files, the space the files take expanded, items whose program will not
+ * be there. */
 void CheckOnDisk(CHECKSTATE *pState);
 
 #endif

@@ -13,56 +13,6 @@
 #include "SetupinfOs.h"
 #include "SetupinfView.h"
 
-/* Names compared as Windows compares file names in code page 936: ASCII
- * letters in either case, double-byte characters byte for byte. */
-BOOL SameName(const std::string &a, const std::string &b)
-{
-    if (a.size() != b.size())
-        return FALSE;
-    for (size_t i = 0; i < a.size(); i++) {
-        if (TextCharBytes(a.c_str() + i) == 2) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1])
-                return FALSE;
-            i++;
-        } else if (tolower((unsigned char)a[i]) != tolower((unsigned char)b[i])) {
-            return FALSE;
-        }
-    }
-    return TRUE;
-}
-
-/* The folder names of a relative path, split at backslashes (and slashes),
- * empty parts and "." left out. A trail byte is never taken for one. */
-std::vector<std::string> PathParts(const std::string &path)
-{
-    std::vector<std::string> parts;
-    std::string part;
-    for (size_t i = 0; i < path.size(); i++) {
-        if (TextCharBytes(path.c_str() + i) == 2) {
-            part += path.substr(i, 2);
-            i++;
-        } else if (path[i] == '\\' || path[i] == '/') {
-            if (!part.empty() && part != ".")
-                parts.push_back(part);
-            part.clear();
-        } else {
-            part += path[i];
-        }
-    }
-    if (!part.empty() && part != ".")
-        parts.push_back(part);
-    return parts;
-}
-
-/* The first n parts joined with backslashes. */
-std::string JoinParts(const std::vector<std::string> &parts, size_t n)
-{
-    std::string s;
-    for (size_t i = 0; i < n && i < parts.size(); i++)
-        s += (i ? "\\" : "") + parts[i];
-    return s;
-}
-
 /* A relative path written one way, for comparing and for messages. */
 static std::string NormalPath(const std::string &path)
 {
