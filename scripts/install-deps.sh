@@ -12,7 +12,7 @@ need_pkgs=(
   libxinerama1:i386 libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386
   xvfb xauth x11-utils imagemagick mscompress fonts-wqy-microhei locales
   libgcab-dev gcab cabextract osslsigncode openssl pkg-config
-  help2man dpkg-dev lintian unzip
+  help2man dpkg-dev lintian unzip zlib1g-dev chromium python3
 )
 
 as_root() {

@@ -3,11 +3,11 @@
 # installs the demo under Wine, in the build's own prefix.
 #
 # With a display (DISPLAY set) the installation's windows are shown and
-# you click through them yourself. Without one it runs on Xvfb and walks
-# through the installation as a user would (Install, the default folder,
-# OK, the copy, the group), saves a screenshot of every step into
-# build/win/demo-screenshots and prints where the application was
-# installed and which Program Manager group and items were made.
+# you click through them yourself. Without one the kit's setupdist --try
+# installs the demo in a throw-away Wine prefix on Xvfb, walking through it
+# as a user would (Install, the default folder, OK, the copy, the group,
+# the final message), checks every file, folder and item, and writes a
+# report page with a picture of every window: build/win/demo.try/index.html.
 #
 # It also builds the demo as one file, build/win/demo-setup.exe (setupdist
 # --single-file), from the demo's template without its (S) item line
@@ -22,6 +22,23 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/build-env.sh"
 
 "$ROOT/scripts/install-deps.sh"
+if [ -z "${DISPLAY:-}" ]; then
+  # The demo, and the kit whose setupdist --try installs it.
+  configure_win i686
+  step "the demo and the kit"
+  quiet cmake --build "$ROOT/build/win" -j"$(nproc)" --target demo
+  cmake -S "$ROOT" -B "$ROOT/build/kit" -DSETUP_TOOLS_ONLY=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+  quiet cmake --build "$ROOT/build/kit" -j"$(nproc)"
+  step "setupdist --try build/win/demo"
+  "$ROOT/build/kit/setupdist" --try "$ROOT/build/win/demo" </dev/null
+  echo "run: the report of the demo's installation: $ROOT/build/win/demo.try/index.html"
+  echo "run: the demo as one file is $ROOT/build/win/demo-setup.exe ($(stat -c %s "$ROOT/build/win/demo-setup.exe") bytes)," \
+    "made from demo/SETUP.TPL without its (S) item line \"重新安装\", which cannot work from the temporary folder" \
+    "the one file unpacks into"
+  exit 0
+fi
+
+# With a display: the build this machine runs, and the user clicks.
 wine_pick_arch
 if [ "$SETUP_WIN_ARCH" = i686 ]; then
   BUILD_WIN=$ROOT/build/win
@@ -31,7 +48,7 @@ else
   echo "run: installing the demo with the x86-64 build of SETUP.EXE ($WINE_ARCH_WHY)"
 fi
 configure_win "$SETUP_WIN_ARCH"
-quiet cmake --build "$BUILD_WIN" -j"$(nproc)" --target demo demo_walk
+quiet cmake --build "$BUILD_WIN" -j"$(nproc)" --target demo
 
 source "$ROOT/scripts/wine-env.sh"
 step "Wine session"
@@ -40,42 +57,9 @@ at_exit wine_session_stop
 wine_session_start
 DIST=$BUILD_WIN/demo
 ONEFILE=$BUILD_WIN/demo-setup.exe
-say_onefile() {
-  echo "run: the demo as one file is $ONEFILE ($(stat -c %s "$ONEFILE") bytes), made from demo/SETUP.TPL" \
-    "without its (S) item line \"重新安装\", which cannot work from the temporary folder the one file unpacks into"
-}
-# The walk's output is printed through the terminal as it comes.
-unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
-
-if [ -n "$WINE_USER_DISPLAY" ]; then
-  echo "run: starting SETUP.EXE of $DIST on display $DISPLAY"
-  (cd "$DIST" && wine SETUP.EXE)
-  echo "run: the prefix's C: drive is $WINEPREFIX/drive_c (the demo's default folder is C:\\DEMO\\)"
-  say_onefile
-  echo "run: to install the demo from it: BUILD_WIN=$BUILD_WIN WINE_TIMEOUT=0 scripts/wine-run.sh $ONEFILE"
-  exit 0
-fi
-
-SHOTS=$BUILD_WIN/demo-screenshots
-rm -rf "$SHOTS"
-mkdir -p "$SHOTS"
-start=$(date +%s.%N)
-set +e
-"$ROOT/scripts/wine-run.sh" "$BUILD_WIN/demo_walk.exe" "$(winepath -w "$DIST")" \
-  "$(winepath -w "$SHOTS")" | tr -d '\r' | tee "$SHOTS/walk.txt"
-rc=${PIPESTATUS[0]}
-set -e
-end=$(date +%s.%N)
-for bmp in "$SHOTS"/*.bmp; do
-  [ -e "$bmp" ] || continue
-  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-done
-echo "run: screenshots of every step are in $SHOTS"
-say_onefile
-if [ "$rc" -ne 0 ]; then
-  echo "run: the demo installation did not complete (exit code $rc)" >&2
-  exit 1
-fi
-dest=$(sed -n 's/^installed to: //p' "$SHOTS/walk.txt")
-echo "run: the demo application was installed to $dest, which is $(unix_path "$dest")"
-awk -v a="$start" -v b="$end" 'BEGIN { printf "run: the walk through the installation took %.1f s\n", b - a }'
+echo "run: starting SETUP.EXE of $DIST on display $DISPLAY"
+(cd "$DIST" && wine SETUP.EXE)
+echo "run: the prefix's C: drive is $WINEPREFIX/drive_c (the demo's default folder is C:\\DEMO\\)"
+echo "run: the demo as one file is $ONEFILE ($(stat -c %s "$ONEFILE") bytes), made from demo/SETUP.TPL" \
+  "without its (S) item line \"重新安装\", which cannot work from the temporary folder the one file unpacks into"
+echo "run: to install the demo from it: BUILD_WIN=$BUILD_WIN WINE_TIMEOUT=0 scripts/wine-run.sh $ONEFILE"

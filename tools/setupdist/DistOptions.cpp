@@ -10,7 +10,8 @@ static const char szUsage[] =
     "usage: setupdist [--compress auto|always|never] [--cluster BYTES] [--setup-exe PATH]\n"
     "                 [--exclude PATTERN]... [--template-encoding auto|utf-8|gbk] [--dry-run]\n"
     "                 [--single-file OUT.EXE [--force] [--launcher PATH]]\n"
-    "                 TEMPLATE APP-FOLDER OUT-FOLDER";
+    "                 TEMPLATE APP-FOLDER OUT-FOLDER\n"
+    "       setupdist --try DIST [--report DIR] [--dest FOLDER] [--locale NAME] [--keep]";
 
 static const char szHelp[] =
     "\n"
@@ -41,7 +42,18 @@ static const char szHelp[] =
     "  --launcher PATH       the launcher; by default " DIST_LAUNCHER " beside setupdist,\n"
     "                        then " DIST_SHARED_LAUNCHER " from its folder\n"
     "\n"
-    "Exit code: 0 ready, 2 errors (nothing left in OUT-FOLDER), 64 wrong arguments.";
+    "--try installs DIST (a distribution folder, or a one file) under Wine in a\n"
+    "throw-away prefix, walking through it as a user would with the defaults, checks\n"
+    "every file, folder and item, and writes a report page with a picture of every\n"
+    "window (Linux; needs Wine, and Xvfb without a display):\n"
+    "  --report DIR          where the report goes; by default DIST.try beside DIST\n"
+    "  --dest FOLDER         type this folder instead of taking the default one\n"
+    "  --locale NAME         run under this system locale (default zh_CN.UTF-8)\n"
+    "  --keep                keep the Wine prefix and say where it is\n"
+    "\n"
+    "Exit code: 0 ready, 2 errors (nothing left in OUT-FOLDER), 64 wrong arguments;\n"
+    "with --try: 0 installed and every check holds, 1 it does not, 69 a package\n"
+    "missing.";
 
 std::string DistUsage(bool bHelp)
 {

@@ -74,6 +74,10 @@ bool WithinApp(const DISTRUN *pRun, const std::string &full);
 void CheckSingleFile(DISTRUN *pRun);
 bool WriteSingleFile(DISTRUN *pRun);
 
+/* DistTry.cpp (Linux) or DistTryWin32.cpp: setupdist --try DIST ...,
+ * its exit code. */
+int RunTry(const std::vector<std::string> &args, DISTPRINT pfnPrint, void *pContext);
+
 /* DistWrite.cpp: the planned distribution written (and removed again by
  * a dry run), FALSE on the first failure; what the run wrote removed. */
 bool Build(DISTRUN *pRun);

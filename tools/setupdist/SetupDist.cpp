@@ -186,6 +186,8 @@ int RunSetupDist(const std::vector<std::string> &args, DISTPRINT pfnPrint, void 
         Say(pRun.get(), "setupdist " SETUP_KIT_VERSION);
         return DIST_EXIT_OK;
     }
+    if (!args.empty() && args[0] == "--try")
+        return RunTry(args, pfnPrint, pContext);
     std::string why;
     if (!ParseArgs(pRun.get(), args, &why)) {
         pfnPrint(pContext, true, "setupdist: error: " + why);
