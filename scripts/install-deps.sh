@@ -11,8 +11,8 @@ need_pkgs=(
   libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
   libxinerama1:i386 libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386
   xvfb xauth x11-utils imagemagick mscompress fonts-wqy-microhei locales
-  libgcab-dev gcab cabextract osslsigncode openssl pkg-config
-  help2man dpkg-dev lintian unzip zlib1g-dev chromium python3
+  libgcab-dev gcab cabextract osslsigncode openssl pkg-config zlib1g-dev
+  help2man dpkg-dev lintian unzip chromium python3
 )
 
 as_root() {

@@ -1,5 +1,5 @@
 /*
- * Szdd.cpp - the SZDD compressor.
+ * Szdd.cpp - the SZDD compressor, and a plain expander.
  *
  * The expander keeps a ring of 4096 bytes, filled with spaces, and writes
  * the first expanded byte at 4096 - 16. A flag byte tells, from its low
@@ -210,4 +210,40 @@ bool SzddCompress(const unsigned char *pb, size_t cb, char chMissing, std::vecto
     for (int b = RINGSIZE; b < bEnd; b += BLOCKSIZE)
         ParseBlock(&m, b, bEnd - b < BLOCKSIZE ? bEnd : b + BLOCKSIZE, &e);
     return true;
+}
+
+bool SzddExpand(const unsigned char *pb, size_t cb, std::vector<unsigned char> *pOut)
+{
+    pOut->clear();
+    if (cb < SZDD_HEADER || !SzddHasSignature(pb, cb) || pb[8] != 'A')
+        return false;
+    size_t cbWant = (size_t)pb[10] | (size_t)pb[11] << 8 | (size_t)pb[12] << 16 | (size_t)pb[13] << 24;
+    unsigned char abRing[RINGSIZE];
+    memset(abRing, ' ', sizeof(abRing));
+    unsigned uRing = RINGSTART;
+    size_t i = SZDD_HEADER;
+    /* A stream that runs past the stated size is refused before it can
+     * take much memory. */
+    while (i < cb && pOut->size() <= cbWant) {
+        unsigned uFlags = pb[i++];
+        for (int nBit = 0; nBit < 8 && i < cb; nBit++, uFlags >>= 1) {
+            if (uFlags & 1) {
+                abRing[uRing] = pb[i++];
+                pOut->push_back(abRing[uRing]);
+                uRing = (uRing + 1) & (RINGSIZE - 1);
+                continue;
+            }
+            if (i + 1 >= cb)
+                return false;
+            unsigned uPos = pb[i] | (pb[i + 1] & 0xF0u) << 4, uLen = (pb[i + 1] & 0x0Fu) + MINMATCH;
+            i += 2;
+            for (; uLen > 0; uLen--) {
+                abRing[uRing] = abRing[uPos];
+                pOut->push_back(abRing[uRing]);
+                uRing = (uRing + 1) & (RINGSIZE - 1);
+                uPos = (uPos + 1) & (RINGSIZE - 1);
+            }
+        }
+    }
+    return pOut->size() == cbWant;
 }

@@ -1,7 +1,8 @@
 /*
  * Szdd.h - the SZDD compressed file format that the platform's LZ
  * expansion service reads: a 14-byte header, then LZ77 items over a
- * 4096-byte ring buffer, in groups of eight behind a flag byte.
+ * 4096-byte ring buffer, in groups of eight behind a flag byte. Written
+ * by the builder, expanded by the check of a trial installation.
  */
 #ifndef SZDD_H
 #define SZDD_H
@@ -20,5 +21,12 @@ bool SzddHasSignature(const unsigned char *pb, size_t cb);
  * none), then the items, parsed for the fewest bytes. FALSE when the
  * expanded size does not fit the header's 32 bits. */
 bool SzddCompress(const unsigned char *pb, size_t cb, char chMissing, std::vector<unsigned char> *pOut);
+
+/* Expands a whole compressed file (header included) into *pOut. FALSE
+ * when the header is not method 'A' or the items do not give exactly the
+ * size the header states. Written apart from SETUP.EXE's own expander so
+ * that a fault there shows as a difference rather than agreeing with
+ * itself. */
+bool SzddExpand(const unsigned char *pb, size_t cb, std::vector<unsigned char> *pOut);
 
 #endif
