@@ -43,6 +43,8 @@ cmake -S "$ROOT" -B "$ROOT/build/kit" -DSETUP_TOOLS_ONLY=ON -DCMAKE_BUILD_TYPE=R
 cmake --build "$ROOT/build/kit" -j"$JOBS"
 quiet cmake --build "$ROOT/build/kit" --target package
 "$ROOT/tests/kit/kit-test.sh" "$ROOT/build/kit" "$ROOT/build/win" </dev/null
+step "setupdist --try (the kit's trial installation and its report page)"
+"$ROOT/tests/kit/try-test.sh" "$ROOT/build/kit" "$ROOT/build/win" </dev/null
 
 step "target build, x86-64"
 configure_win x86_64

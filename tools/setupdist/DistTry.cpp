@@ -6,6 +6,9 @@
  */
 #include <errno.h>
 #include <ftw.h>
+#include <string.h>
+#include <strings.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -78,7 +78,11 @@ static void ReadFact(const std::vector<std::string> &f, TRYFACTS *pFacts)
     } else if (key == "box") {
         pFacts->boxes.push_back({ f[1], BoxText(second) });
     } else if (key == "dest") {
+        /* As typed in the dialog; SETUP.EXE ends the folder with a
+         * backslash before it joins names to it. */
         pFacts->strDest = f[1];
+        if (!pFacts->strDest.empty() && pFacts->strDest.back() != '\\')
+            pFacts->strDest += '\\';
     } else if (key == "dest-unix") {
         pFacts->strDestUnix = f[1];
     } else if (key == "group") {

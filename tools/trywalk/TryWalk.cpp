@@ -158,11 +158,14 @@ static void ShotOfGroup(WALK *pWalk)
     if (!hGroup)
         return;
     Shot(pWalk, "group", hGroup);
+    /* It may show the group more than once: close each new one until
+     * none has come for a second. */
     for (DWORD dwLastSeen = GetTickCount(); GetTickCount() - dwLastSeen < 1000; Sleep(50))
-        if (IsWindow(hGroup)) {
-            PostMessageW(hGroup, WM_CLOSE, 0, 0);
-            dwLastSeen = GetTickCount();
-        }
+        for (HWND hwnd : Explorers())
+            if (!pWalk->explorers.count(hwnd)) {
+                PostMessageW(hwnd, WM_CLOSE, 0, 0);
+                dwLastSeen = GetTickCount();
+            }
 }
 
 /* A message box: its text, a picture, then the answer a user would give
