@@ -82,6 +82,14 @@ static int RunScript(const std::vector<std::string> &args)
     return pid > 0 && WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
 }
 
+/* The folders above the report's, made as mkdir -p would. */
+static void MakeParents(const std::string &dir)
+{
+    for (size_t i = dir.find('/', 1); i != std::string::npos; i = dir.find('/', i + 1))
+        if (DistOsKind(dir.substr(0, i)) < 0)
+            DistOsMakeFolder(dir.substr(0, i));
+}
+
 static int RemoveOne(const char *lpszPath, const struct stat *, int, struct FTW *)
 {
     remove(lpszPath);
@@ -128,6 +136,7 @@ int RunTry(const std::vector<std::string> &args, DISTPRINT pfnPrint, void *pCont
     if (nScript == 0 || nScript == 1) {
         std::string report = tr.strReport.empty() ? DefaultReport(tr.strDist) : tr.strReport;
         std::string first;
+        MakeParents(report);
         nExit = TryReport(work + "/walk.txt", work + "/shots", work + "/dist", report, &first);
         if (nExit == 0)
             pfnPrint(pContext, false, "setupdist: installed; every check holds. The report: " + report + "/index.html");

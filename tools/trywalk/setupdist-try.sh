@@ -39,9 +39,10 @@ fc-list 2>/dev/null | grep -q "WenQuanYi Micro Hei" || [ -f /usr/share/fonts/tru
 }
 
 # A machine that runs no 32-bit code runs the x86-64 build of the same
-# programs, which the kit carries for this.
+# programs, which the kit carries for this (SETUPDIST_TRY_ARCH=x86_64
+# chooses it anywhere).
 arch=i686
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ "${SETUPDIST_TRY_ARCH:-}" = x86_64 ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   arch=x86_64
   [ -x /usr/lib/wine/wine64 ] || { echo "setupdist: --try needs Wine: install the package wine64" >&2; exit 69; }
 fi
@@ -64,22 +65,22 @@ mkdir -p "$run"
 ln -sfn "$run" "$WINEPREFIX/dosdevices/d:"
 one=()
 if [ -d "$dist" ]; then
-  cp -r "$dist/." "$run/"
-  cp -r "$dist/." "$work/dist/"
+  cp -rp "$dist/." "$run/"
+  cp -rp "$dist/." "$work/dist/"
   program='D:\SETUP.EXE'
 else
   cabextract -q -d "$work/dist" "$dist" >/dev/null 2>&1 || {
     echo "setupdist: $dist is neither a distribution folder nor a one file" >&2; exit 1; }
   if [ $arch = i686 ]; then
-    cp "$dist" "$run/"
+    cp -p "$dist" "$run/"
     program="D:\\$(basename "$dist")"
     one=(--one-file)
   else
     # The one file's launcher and SETUP.EXE are 32-bit: its files run from
     # a disk with the x86-64 SETUP.EXE.
-    cp -r "$work/dist/." "$run/"
+    cp -rp "$work/dist/." "$run/"
     program='D:\SETUP.EXE'
-    printf 'note\tthe one file'"'"'s launcher is 32-bit: its files ran from a disk\n' > "$work/note.txt"
+    note=" (the one file's launcher is 32-bit: its files ran from a disk)"
   fi
 fi
 if [ $arch = x86_64 ]; then
@@ -94,7 +95,7 @@ rc=0
 timeout -k 5 900 "$WINE_CMD" "$walker" "${args[@]}" "${one[@]}" "$program" "$shots" "$facts" \
   </dev/null >"$work/walker.log" 2>&1 || rc=$?
 [ -s "$work/walk.txt" ] || echo "stopped	the walk did not run (exit code $rc)" > "$work/walk.txt"
-[ -f "$work/note.txt" ] && cat "$work/note.txt" >> "$work/walk.txt"
+[ -z "${note:-}" ] || sed -i "s/^build\t.*/&$note/" "$work/walk.txt"
 destdir=$(sed -n 's/^dest\t//p' "$work/walk.txt" | tail -n 1)
 if [ -n "$destdir" ]; then
   printf 'dest-unix\t%s\n' "$(winepath -u "$destdir" 2>/dev/null | tr -d '\r')" >> "$work/walk.txt"
