@@ -1,8 +1,8 @@
 /*
- * InfCheckState.cpp - what every part of the checker uses: a finding
+ * InfCheckState.cpp - what every file of the checker uses: a finding
  * added, a name quoted, the line of an [App] key, names and paths compared
  * as Windows compares them, the id texts of a wildcard line. It calls no
- * other part.
+ * other file of the checker.
  */
 #include <ctype.h>
 #include "InfCheckState.h"

@@ -1,10 +1,10 @@
 /*
- * InfCheckState.h - what the parts of the checker share while one script
- * is checked: the lines as the reader saw them, the records traced back to
+ * InfCheckState.h - what the checker's files share while one script is
+ * checked: the lines as the reader saw them, the records traced back to
  * their lines, the folder listings and the findings so far; and the
- * prototypes of each part. Private to tools/setupinf-check.
+ * prototypes of each file. Private to tools/setupinf-check.
  *
- * Calls go one way: InfCheck.cpp calls the parts of one theme each, and
+ * Calls go one way: InfCheck.cpp calls the files of one theme each, and
  * every file may call InfCheckState.cpp, which calls none of them.
  */
 #ifndef INFCHECKSTATE_H
