@@ -215,7 +215,7 @@ TEST_F(DistTest, EachLimitIsAnErrorNamingTheFileAndNothingIsFinished)
           } },
         /* 淺 is 0x9C 0x5C in GBK: DefDir does not end in a backslash, so
          * SETUP.EXE adds one, and C:\ + 98 + 2 + 1 + 24 bytes make 128. */
-        { "a path over 127 bytes below a DefDir whose last trail byte is 0x5C", "its path is 128 bytes; at most 127",
+        { "a path over 127 bytes below a DefDir whose last trail byte is 0x5C", "DD淺\\ its path is 128 bytes; at most 127",
           [](DistTest *t, const std::string &app) {
               t->MakeFile(app + "/" + std::string(20, 'N') + ".TXT", "");
               t->MakeFile("SETUP.TPL", "[App]\nAppName=T\nDefDir=C:\\" + std::string(98, 'D') + "淺\nDefPMGroup=,T\n");

@@ -105,8 +105,15 @@ static void FindSetupExe(DISTRUN *pRun)
 /* The plan's errors, each naming its file below the application's folder. */
 static void ReportPlanErrors(DISTRUN *pRun)
 {
-    for (const auto &error : pRun->plan.errors)
+    static const std::string below = "installed below ", after = " its path is ";
+    for (auto &error : pRun->plan.errors) {
+        /* The plan names DefDir as the script holds it (GBK). */
+        size_t nEnd = error.second.find(after);
+        if (error.second.compare(0, below.size(), below) == 0 && nEnd != std::string::npos)
+            error.second.replace(below.size(), nEnd - below.size(),
+                                 DistOsScriptToNative(error.second.substr(below.size(), nEnd - below.size())));
         Error(pRun, Join(pRun->strApp, error.first) + ": error: " + error.second);
+    }
     pRun->plan.errors.clear();
 }
 

@@ -19,6 +19,9 @@ std::string TestProgramFolder()
 
 void RemoveTree(const std::string &dir)
 {
+    /* An empty folder would be the current one: never emptied by mistake. */
+    if (dir.empty())
+        return;
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((dir + "*.*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
