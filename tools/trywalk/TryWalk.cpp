@@ -36,6 +36,7 @@ typedef struct tagWALK {
     std::set<HWND> handled;
     std::set<HWND> explorers;   /* Program Manager windows before the run */
     DWORD dwReady;              /* when the program last had the user's answer */
+    DWORD dwTotal;              /* the program's own time, every step's */
     bool bCopied, bGroupShot;
 } WALK;
 
@@ -78,6 +79,7 @@ static void Step(WALK *pWalk, const char *lpszName)
 {
     DWORD dwNow = GetTickCount();
     Fact(pWalk, "step", lpszName, std::to_string(dwNow - pWalk->dwReady));
+    pWalk->dwTotal += dwNow - pWalk->dwReady;
     pWalk->dwReady = dwNow;
 }
 
@@ -382,6 +384,7 @@ int main(int argc, char **argv)
         Fact(&walk, "stopped", why);
     else
         Step(&walk, "finish");
+    Fact(&walk, "step", "total", std::to_string(walk.dwTotal));
     Fact(&walk, "setup", std::to_string(dwExit));
     GroupFacts(&walk, groupsBefore);
     CloseHandle(pi.hProcess);
