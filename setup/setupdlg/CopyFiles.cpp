@@ -21,8 +21,8 @@
 static HWND hwndProgress;
 static DWORD dwLastPaint;
 
-/* The last folder cleared of a killed copy's leftovers, once per run. */
-static char szClearedFolder[MAXCOPYPATH];
+/* The folders cleared of a killed copy's leftovers, each once per run. */
+static FOLDERLOOKS looksCleared;
 
 static void PaintProgressIfDue(void)
 {
@@ -52,10 +52,10 @@ static void RemoveLeftovers(LPCSTR lpszDstFolder, LPCSTR lpszSep)
     char szPath[MAX_PATH];
     FILETIME ftStart, ftExit, ftKernel, ftUser;
     WIN32_FIND_DATAA fd;
-    if (lstrcmpiA(szClearedFolder, lpszDstFolder) == 0 ||
+    if (LookedFound(&looksCleared, lpszDstFolder) >= 0 ||
         !GetProcessTimes(GetCurrentProcess(), &ftStart, &ftExit, &ftKernel, &ftUser))
         return;
-    StoreText(szClearedFolder, sizeof(szClearedFolder), lpszDstFolder);
+    NoteLook(&looksCleared, lpszDstFolder, TRUE);
     FormatText(szPath, sizeof(szPath), "%s%s~SET????.TMP", lpszDstFolder, lpszSep);
     HANDLE hFind = FindFirstFileA(szPath, &fd);
     for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &fd)) {
@@ -241,18 +241,19 @@ static BOOL IsFileInUse(LPCSTR lpszPath)
 static BOOL FindFileInUse(LPSTR lpszInUse)
 {
     char szDisplayName[MAXTEXT], szSrcDir[MAXTEXT], szSrcName[MAXTEXT], szDstDir[MAXTEXT], szDstName[MAXTEXT];
-    char szFolder[MAXCOPYPATH], szDst[MAXCOPYPATH], szLastFolder[MAXCOPYPATH];
-    BOOL bLastHolds = FALSE;
-    szLastFolder[0] = '\0';
+    char szFolder[MAXCOPYPATH], szDst[MAXCOPYPATH];
+    FOLDERLOOKS looks;
+    LooksStart(&looks);
     for (UINT i = 0; i < theSetupInf.GetNumFiles(); i++) {
         if (!theSetupInf.GetFile(i, szDisplayName, szSrcDir, szSrcName, szDstDir, szDstName) ||
             !JoinText(szFolder, szDestDir, szDstDir) || !JoinFileName(szDst, szFolder, szDstName))
             continue;
-        if (i == 0 || lstrcmpA(szFolder, szLastFolder) != 0) {
-            StoreText(szLastFolder, sizeof(szLastFolder), szFolder);
-            bLastHolds = FolderHoldsFiles(szFolder);
+        int nHolds = LookedFound(&looks, szFolder);
+        if (nHolds < 0) {
+            nHolds = FolderHoldsFiles(szFolder);
+            NoteLook(&looks, szFolder, nHolds);
         }
-        if (bLastHolds && IsFileInUse(szDst)) {
+        if (nHolds && IsFileInUse(szDst)) {
             StoreText(lpszInUse, MAXCOPYPATH, szDst);
             return TRUE;
         }

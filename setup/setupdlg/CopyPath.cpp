@@ -1,6 +1,7 @@
 /*
  * CopyPath.cpp - bounded joining of the copy step's folders and names,
- * and the expansion of its compressed sources.
+ * the list of folders already looked into, and the expansion of its
+ * compressed sources.
  */
 #include <string.h>
 #include "CopyPath.h"
@@ -38,6 +39,36 @@ BOOL IsCopyTempName(LPCSTR lpszName)
             return FALSE;
     }
     return TRUE;
+}
+
+void LooksStart(FOLDERLOOKS *pLooks)
+{
+    pLooks->cFolders = 0;
+    pLooks->iLast = 0;
+}
+
+int LookedFound(FOLDERLOOKS *pLooks, LPCSTR lpszFolder)
+{
+    /* Files mostly come a folder at a time: the last one first. */
+    if (pLooks->iLast < pLooks->cFolders && strcmp(pLooks->aszFolder[pLooks->iLast], lpszFolder) == 0)
+        return pLooks->abFound[pLooks->iLast];
+    for (UINT i = 0; i < pLooks->cFolders; i++)
+        if (strcmp(pLooks->aszFolder[i], lpszFolder) == 0) {
+            pLooks->iLast = i;
+            return pLooks->abFound[i];
+        }
+    return -1;
+}
+
+void NoteLook(FOLDERLOOKS *pLooks, LPCSTR lpszFolder, BOOL bFound)
+{
+    UINT i = pLooks->cFolders;
+    /* A folder cut to fit would stand for another one. */
+    if (i >= MAXLOOKED || !StoreText(pLooks->aszFolder[i], MAXCOPYPATH, lpszFolder))
+        return;
+    pLooks->abFound[i] = bFound ? TRUE : FALSE;
+    pLooks->iLast = i;
+    pLooks->cFolders = i + 1;
 }
 
 int ClassifySource(const BYTE *pb, UINT cb, DWORD *pdwSize)

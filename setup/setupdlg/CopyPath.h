@@ -22,6 +22,29 @@ BOOL JoinFileName(LPSTR lpszOut, LPCSTR lpszFolder, LPCSTR lpszName);
  * replaces: "~SET" and four hexadecimal digits, ".TMP" (any case). */
 BOOL IsCopyTempName(LPCSTR lpszName);
 
+/* The destination folders a pass over the script has looked into, each
+ * with what it found there: files listed in turn into two folders do not
+ * make it list a folder again (under Wine every listing reads the folder
+ * anew). A script names at most MAXLOOKED folders; were the list full, a
+ * folder not on it would simply be looked into again. */
+#define MAXLOOKED 100
+typedef struct tagFOLDERLOOKS {
+    UINT cFolders;
+    UINT iLast;             /* the folder asked for last */
+    BOOL abFound[MAXLOOKED];
+    char aszFolder[MAXLOOKED][MAXCOPYPATH];
+} FOLDERLOOKS;
+
+/* Empties the list: nothing has been looked into. */
+void LooksStart(FOLDERLOOKS *pLooks);
+
+/* What was found in lpszFolder (TRUE or FALSE), or -1 when it has not
+ * been looked into; the same folder is the same text. */
+int LookedFound(FOLDERLOOKS *pLooks, LPCSTR lpszFolder);
+
+/* Notes what was found in lpszFolder; nothing when the list is full. */
+void NoteLook(FOLDERLOOKS *pLooks, LPCSTR lpszFolder, BOOL bFound);
+
 /* What the first cb bytes of a source file say it is. */
 #define SRC_PLAIN       0   /* copied as it is */
 #define SRC_COMPRESSED  1   /* expanded; *pdwSize is its size once expanded */

@@ -59,6 +59,36 @@ TEST(CopyPath, OnlyTheCopysOwnTemporaryNamesAreLeftovers)
         EXPECT_FALSE(IsCopyTempName(lpszName)) << lpszName;
 }
 
+/* Files listed in turn into two folders find each folder's finding; a
+ * folder never looked into, or one the full list could not take, is
+ * looked into. */
+TEST(CopyPath, EachFolderIsLookedIntoOnce)
+{
+    static FOLDERLOOKS looks;
+    memset(&looks, 0xA5, sizeof(looks));
+    LooksStart(&looks);
+    EXPECT_EQ(LookedFound(&looks, "C:\\APP\\BIN"), -1);
+    NoteLook(&looks, "C:\\APP\\BIN", TRUE);
+    NoteLook(&looks, "C:\\APP\\BIN\\SYSTEM", FALSE);
+    for (int nTurn = 0; nTurn < 2; nTurn++) {
+        EXPECT_EQ(LookedFound(&looks, "C:\\APP\\BIN"), TRUE) << "turn " << nTurn;
+        EXPECT_EQ(LookedFound(&looks, "C:\\APP\\BIN\\SYSTEM"), FALSE) << "turn " << nTurn;
+    }
+    EXPECT_EQ(LookedFound(&looks, "C:\\APP\\BIN\\"), -1);
+    EXPECT_EQ(LookedFound(&looks, "C:\\APP\\DOC"), -1);
+
+    char szFolder[MAXCOPYPATH];
+    for (int i = 2; i < MAXLOOKED; i++) {
+        snprintf(szFolder, sizeof(szFolder), "C:\\APP\\F%d", i);
+        NoteLook(&looks, szFolder, i % 2);
+    }
+    NoteLook(&looks, "C:\\APP\\DOC", TRUE);
+    EXPECT_EQ(LookedFound(&looks, "C:\\APP\\DOC"), -1) << "the list was full";
+    snprintf(szFolder, sizeof(szFolder), "C:\\APP\\F%d", MAXLOOKED - 1);
+    EXPECT_EQ(LookedFound(&looks, szFolder), (MAXLOOKED - 1) % 2);
+    EXPECT_EQ(LookedFound(&looks, "C:\\APP\\BIN"), TRUE);
+}
+
 TEST(CopyPath, SourcesAreRecognisedBeforeAnythingIsWritten)
 {
     const std::string sig("SZDD\x88\xF0\x27\x33", 8);
