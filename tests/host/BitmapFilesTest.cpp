@@ -16,8 +16,7 @@
 
 static std::string ResourceDir()
 {
-    std::string self = __FILE__;
-    return self.substr(0, self.rfind("tests/host/")) + "setup/resources/";
+    return std::string(SETUP_SOURCE_DIR) + "/setup/resources/";
 }
 
 static uint32_t U32(const std::string &s, size_t off)

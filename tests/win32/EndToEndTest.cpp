@@ -19,8 +19,7 @@ static std::string Lower(std::string s)
 /* A file of the source tree, through Wine's Z: drive. */
 static std::string SourceTreeFile(const std::string &relPath)
 {
-    std::string self = __FILE__;
-    std::string root = self.substr(0, self.rfind("/tests/win32/"));
+    std::string root = SETUP_SOURCE_DIR;
     std::replace(root.begin(), root.end(), '/', '\\');
     return "Z:" + root + "\\" + relPath;
 }
