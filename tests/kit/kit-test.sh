@@ -38,6 +38,14 @@ for f in "$usr/share/setupdist/SETUP.EXE" "$usr/share/setupdist/LAUNCHER.EXE" \
   [ -f "$f" ] || fail "the kit lacks ${f#$t/}"
 done
 [ "$("$usr/bin/setupdist" --version)" = "setupdist $version" ] || fail "setupdist --version is not $version"
+# The zip's tools are run from wherever it was unpacked (a Downloads
+# folder): like the programs, they import KnownDLLs only.
+source "$root/scripts/pe-checks.sh"
+for exe in setupdist.exe setupinf-check.exe; do
+  for dll in $(i686-w64-mingw32-objdump -p "$zipdir/$exe" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
+    [[ " $(echo $KNOWN_DLLS) " == *" ${dll,,} "* ]] || fail "the zip's $exe imports $dll, which is not a KnownDLL"
+  done
+done
 
 # The demo's application folder, as make-demo.sh builds it.
 app=$t/app

@@ -9,6 +9,7 @@
 #include <fci.h>
 #include <stdio.h>
 #include "DistOs.h"
+#include "SystemDll.h"
 
 typedef struct tagCABRUN {
     const std::vector<DISTCABFILE> *pFiles;
@@ -177,8 +178,24 @@ static std::string SystemReason(DWORD dwError, const ERF &erf)
     return sz;
 }
 
+/* cabinet.dll is not a KnownDLL: imported, it would be looked for first
+ * beside setupdist.exe, which may lie in a Downloads folder. */
+typedef decltype(&FCICreate) FCICREATE;
+typedef decltype(&FCIAddFile) FCIADDFILE;
+typedef decltype(&FCIFlushCabinet) FCIFLUSHCABINET;
+typedef decltype(&FCIDestroy) FCIDESTROY;
+
 bool DistOsMakeCabinet(const std::vector<DISTCABFILE> &files, std::vector<unsigned char> *pCab, std::string *pstrWhy)
 {
+    HMODULE hCabinet = LoadSystemDll(L"cabinet.dll");
+    FCICREATE pfnCreate = (FCICREATE)(void (*)(void))GetProcAddress(hCabinet, "FCICreate");
+    FCIADDFILE pfnAddFile = (FCIADDFILE)(void (*)(void))GetProcAddress(hCabinet, "FCIAddFile");
+    FCIFLUSHCABINET pfnFlush = (FCIFLUSHCABINET)(void (*)(void))GetProcAddress(hCabinet, "FCIFlushCabinet");
+    FCIDESTROY pfnDestroy = (FCIDESTROY)(void (*)(void))GetProcAddress(hCabinet, "FCIDestroy");
+    if (!hCabinet || !pfnCreate || !pfnAddFile || !pfnFlush || !pfnDestroy) {
+        *pstrWhy = "the system's cabinet.dll cannot be loaded";
+        return false;
+    }
     CABRUN run = { &files, 0, 0 };
     ERF erf;
     CCAB ccab;
@@ -190,18 +207,18 @@ bool DistOsMakeCabinet(const std::vector<DISTCABFILE> &files, std::vector<unsign
         *pstrWhy = "no name for a temporary file";
         return false;
     }
-    HFCI hfci = FCICreate(&erf, CabPlaced, CabAlloc, CabFree, CabOpen, CabRead, CabWrite, CabClose, CabSeek,
+    HFCI hfci = pfnCreate(&erf, CabPlaced, CabAlloc, CabFree, CabOpen, CabRead, CabWrite, CabClose, CabSeek,
                           CabDelete, CabTempFile, &ccab, &run);
     bool bOk = hfci != NULL;
     for (; bOk && run.iFile < files.size(); run.iFile++) {
         std::string source = files[run.iFile].strPath, name = files[run.iFile].strName;
         DistOsProgress("setupdist: cabinet: " + std::to_string(run.iFile + 1) + " of " +
                        std::to_string(files.size()) + " files");
-        bOk = FCIAddFile(hfci, &source[0], &name[0], FALSE, CabNext, CabStatus, CabOpenInfo, tcompTYPE_NONE);
+        bOk = pfnAddFile(hfci, &source[0], &name[0], FALSE, CabNext, CabStatus, CabOpenInfo, tcompTYPE_NONE);
     }
-    bOk = bOk && FCIFlushCabinet(hfci, FALSE, CabNext, CabStatus);
+    bOk = bOk && pfnFlush(hfci, FALSE, CabNext, CabStatus);
     if (hfci)
-        FCIDestroy(hfci);
+        pfnDestroy(hfci);
     if (!bOk)
         *pstrWhy = SystemReason(run.dwError, erf);
     else if (!DistOsReadFile(ccab.szCab, pCab)) {

@@ -131,9 +131,14 @@ int RunTry(const std::vector<std::string> &args, DISTPRINT pfnPrint, void *pCont
         command.insert(command.end(), { "--locale", tr.strLocale });
     pfnPrint(pContext, false, "setupdist: installing " + tr.strDist + " under Wine (" +
                                   (tr.strLocale.empty() ? std::string("zh_CN.UTF-8") : tr.strLocale) + ")...");
+    /* 0 walked, 1 the walk stopped: both leave facts to report. */
     int nScript = RunScript(command);
+    bool bFacts = (nScript == 0 || nScript == 1) && DistOsKind(work + "/walk.txt") == 0;
     int nExit = nScript == TRY_EXIT_MISSING || nScript == DIST_EXIT_USAGE ? nScript : TRY_EXIT_FAILED;
-    if (nScript == 0 || nScript == 1) {
+    if (!bFacts && nExit == TRY_EXIT_FAILED)
+        pfnPrint(pContext, true, "setupdist: error: the trial installation could not run (" + script +
+                                     " ended with " + std::to_string(nScript) + "); no report written");
+    if (bFacts) {
         std::string report = tr.strReport.empty() ? DefaultReport(tr.strDist) : tr.strReport;
         std::string first;
         MakeParents(report);
@@ -147,6 +152,6 @@ int RunTry(const std::vector<std::string> &args, DISTPRINT pfnPrint, void *pCont
     if (tr.bKeep)
         pfnPrint(pContext, false, "setupdist: the Wine prefix is kept in " + work + "/wineprefix");
     else
-        nftw(work.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+        nftw(work.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
     return nExit;
 }

@@ -376,10 +376,10 @@ int main(int argc, char **argv)
     }
     /* The program's own process: SETUP.EXE, or the one file's launcher,
      * which ends with SETUP.EXE's exit code. */
-    SetupRun main(TestProgramFolder(), false);
-    main.Attach(pi.dwProcessId);
-    bool bWalked = Walk(&walk, &main, bOneFile, dest, &why);
-    DWORD dwExit = main.WaitExit(bWalked ? 30000 : 0);
+    SetupRun program(TestProgramFolder(), false);
+    program.Attach(pi.dwProcessId);
+    bool bWalked = Walk(&walk, &program, bOneFile, dest, &why);
+    DWORD dwExit = program.WaitExit(bWalked ? 30000 : 0);
     if (!bWalked)
         Fact(&walk, "stopped", why);
     else

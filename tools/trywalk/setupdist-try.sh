@@ -6,8 +6,8 @@
 # is no display. It leaves in WORK: walk.txt (the walk's facts, with the
 # destination's Linux path added), shots/ (a BMP per window) and dist/
 # (the distribution as it ran: a one file's files unpacked).
-# Exit code: 0 walked, 1 the walk stopped, 69 something to install (said
-# in one line).
+# Exit code: 0 walked, 1 the walk stopped, 2 it could not run (said why),
+# 69 something to install (said in one line).
 set -euo pipefail
 kit=$(cd "$(dirname "$0")" && pwd)
 work=$1 dist=$2
@@ -54,7 +54,7 @@ mkdir -p "$work/shots" "$work/dist"
 echo "$arch" > "$work/wine-arch"
 export BUILD_WIN=$work WINE_TEST_DRIVES=0 WINE_LOCALE=$locale
 source "$kit/wine-env.sh"
-wine_prefix_init >/dev/null 2>&1 || { echo "setupdist: Wine could not make its prefix in $work" >&2; exit 1; }
+wine_prefix_init >/dev/null 2>&1 || { echo "setupdist: Wine could not make its prefix in $work" >&2; exit 2; }
 trap wine_session_stop EXIT
 wine_session_start
 
@@ -70,7 +70,7 @@ if [ -d "$dist" ]; then
   program='D:\SETUP.EXE'
 else
   cabextract -q -d "$work/dist" "$dist" >/dev/null 2>&1 || {
-    echo "setupdist: $dist is neither a distribution folder nor a one file" >&2; exit 1; }
+    echo "setupdist: $dist is neither a distribution folder nor a one file" >&2; exit 2; }
   if [ $arch = i686 ]; then
     cp -p "$dist" "$run/"
     program="D:\\$(basename "$dist")"
