@@ -278,7 +278,7 @@ bench_payload() {
     printf "  %s %s ratios: copy step / xcopy %.2f (fresh), %.2f (reinstall); copy step / cp -r %.1f; xcopy less its start: %.2f; per MB written: %.2f\n",
       a, n, s / x, rs / rx, s / c, s / (x - e), (s / ms) / (x / mx)
     printf "  %s %s ratios: to the success box / xcopy %.2f (fresh), %.2f (reinstall)\n", a, n, b / x, rb / rx
-    printf "  %s %s ratio welcome / one window: %.2f (three bare windows / one: %.2f)\n", a, n, w / f, h / f }'
+    printf "  %s %s ratio welcome / three bare windows: %.2f (welcome / one window: %.2f; three bare windows / one: %.2f)\n", a, n, w / h, w / f, h / f }'
   if [ -n "$trace" ]; then
     perl "$ROOT/bench/call-times.pl" "$trace.fresh" "fresh install"
     perl "$ROOT/bench/call-times.pl" "$trace.reinstall" "reinstall"

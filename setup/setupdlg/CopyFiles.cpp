@@ -21,16 +21,35 @@
 static HWND hwndProgress;
 static DWORD dwLastPaint;
 
+/* What the label and meter are to show: the file being copied and how
+ * many are done. They are handed to the controls only when a paint is
+ * due, before the queue is drained and before a message: under Wine each
+ * text or position set is a call to the server, and a thousand of them
+ * cost as much as copying a few hundred small files. */
+static char szItemWanted[MAXTEXT];
+static UINT uPosWanted;
+
 /* The folders cleared of a killed copy's leftovers, each once per run. */
 static FOLDERLOOKS looksCleared;
 
-static void PaintProgressIfDue(void)
+static void ShowProgress(void)
+{
+    if (!hwndProgress || !IsWindow(hwndProgress))
+        return;
+    SetScriptText(GetDlgItem(hwndProgress, IDC_ITEM), szItemWanted);
+    SendDlgItemMessageA(hwndProgress, IDC_METER, MM_SETPOS, uPosWanted, 0);
+}
+
+/* TRUE when it painted: then the queue may be drained too. */
+static BOOL PaintProgressIfDue(void)
 {
     if (!hwndProgress || GetTickCount() - dwLastPaint < PAINTINTERVAL)
-        return;
+        return FALSE;
+    ShowProgress();
     HoldProgressPaint(hwndProgress, FALSE);
     HoldProgressPaint(hwndProgress, TRUE);
     dwLastPaint = GetTickCount();
+    return TRUE;
 }
 
 /* Removes a file the copy made; a read-only mark is cleared first (as
@@ -72,7 +91,6 @@ static void RemoveLeftovers(LPCSTR lpszDstFolder, LPCSTR lpszSep)
 static HANDLE CreateFileBeside(LPCSTR lpszDstFolder, LPSTR lpszTmp)
 {
     LPCSTR lpszSep = PathEndsInBackslash(lpszDstFolder) ? "" : "\\";
-    RemoveLeftovers(lpszDstFolder, lpszSep);
     for (DWORD dwTry = 0; dwTry < 64; dwTry++) {
         int cch = FormatText(lpszTmp, MAX_PATH, "%s%s~SET%04lX.TMP", lpszDstFolder, lpszSep,
                            (unsigned long)((GetCurrentProcessId() + dwTry) & 0xFFFF));
@@ -93,16 +111,39 @@ static HANDLE CreateFileBeside(LPCSTR lpszDstFolder, LPSTR lpszTmp)
  * copy goes into a new file beside it (its path in lpszTmp, else "") that
  * then takes its place, so a failure costs the user nothing, also when
  * the source is the destination under another name. A read-only file or
- * a folder is refused. */
-static HANDLE OpenDestFile(LPCSTR lpszDst, LPCSTR lpszDstFolder, LPSTR lpszTmp)
+ * a folder is refused.
+ *
+ * A source already read whole (cbWhole bytes, else NOTWHOLE) is written
+ * over a plain existing file in place when that file holds at least as
+ * many bytes: no space is taken, so only a failing disk could stop the
+ * write, and the new file and the rename, three times the cost under Wine,
+ * are saved on every small file of a reinstall. *pbInPlace tells which. */
+#define NOTWHOLE ((DWORD)-1)
+static HANDLE OpenDestFile(LPCSTR lpszDst, LPCSTR lpszDstFolder, LPSTR lpszTmp, DWORD cbWhole, BOOL *pbInPlace)
 {
     lpszTmp[0] = '\0';
+    *pbInPlace = FALSE;
     HANDLE hDst = CreateFileA(lpszDst, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hDst != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
         return hDst;
-    DWORD dwAttr = GetFileAttributesA(lpszDst);
-    if (dwAttr == INVALID_FILE_ATTRIBUTES || (dwAttr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    WIN32_FILE_ATTRIBUTE_DATA fad;
+    if (!GetFileAttributesExA(lpszDst, GetFileExInfoStandard, &fad) ||
+        (fad.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return INVALID_HANDLE_VALUE;
+    /* A folder with files of an earlier install may hold a killed copy's. */
+    RemoveLeftovers(lpszDstFolder, PathEndsInBackslash(lpszDstFolder) ? "" : "\\");
+    const DWORD dwNotPlain = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
+    if (cbWhole != NOTWHOLE && !(fad.dwFileAttributes & dwNotPlain) &&
+        (fad.nFileSizeHigh > 0 || fad.nFileSizeLow >= cbWhole)) {
+        hDst = CreateFileA(lpszDst, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        /* A file with another name too is replaced, not written through. */
+        BY_HANDLE_FILE_INFORMATION bhfi;
+        *pbInPlace = hDst != INVALID_HANDLE_VALUE && GetFileInformationByHandle(hDst, &bhfi) && bhfi.nNumberOfLinks == 1;
+        if (*pbInPlace)
+            return hDst;
+        if (hDst != INVALID_HANDLE_VALUE)
+            CloseHandle(hDst);
+    }
     return CreateFileBeside(lpszDstFolder, lpszTmp);
 }
 
@@ -159,12 +200,13 @@ static BOOL CopyExpanded(HANDLE hSrc, HANDLE hDst, BYTE *buf, DWORD cbFirst, DWO
 
 /* Puts a complete copy in place, or removes what a failed one made: the
  * new file, or the file beside the one it was to replace, which then
- * stays exactly as it was. */
-static int FinishDestFile(BOOL bOk, LPCSTR lpszDst, LPCSTR lpszTmp)
+ * stays exactly as it was. A file written in place is never removed: it
+ * is not one the copy made. */
+static int FinishDestFile(BOOL bOk, LPCSTR lpszDst, LPCSTR lpszTmp, BOOL bInPlace)
 {
     if (bOk && lpszTmp[0] && !MoveFileExA(lpszTmp, lpszDst, MOVEFILE_REPLACE_EXISTING))
         bOk = FALSE;
-    if (!bOk)
+    if (!bOk && !bInPlace)
         SETUP_CHECK(RemoveMadeFile(lpszTmp[0] ? lpszTmp : lpszDst), "RemoveMadeFile(lpszMade)");
     return bOk ? 1 : 0;
 }
@@ -186,16 +228,30 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     BOOL bTime = GetFileTime(hSrc, NULL, NULL, &ftWrite);
     int nKind = ReadFile(hSrc, buf, sizeof(buf), &cbFirst, NULL) ? ClassifySource((BYTE *)buf, cbFirst, &dwSize)
                                                                     : SRC_DAMAGED;
+    /* A plain source shorter than a block is whole in buf when the next
+     * read finds its end. */
+    DWORD cbWhole = NOTWHOLE, cbMore = 0;
+    if (nKind == SRC_PLAIN && cbFirst < sizeof(buf) && ReadFile(hSrc, buf + cbFirst, 1, &cbMore, NULL)) {
+        if (cbMore == 0)
+            cbWhole = cbFirst;
+        cbFirst += cbMore;
+    }
     HANDLE hDst = INVALID_HANDLE_VALUE;
+    BOOL bInPlace = FALSE;
     if (nKind != SRC_DAMAGED)
-        hDst = OpenDestFile(szDst, lpszDstFolder, szTmp);
+        hDst = OpenDestFile(szDst, lpszDstFolder, szTmp, cbWhole, &bInPlace);
     if (hDst == INVALID_HANDLE_VALUE) {
         CloseHandle(hSrc);
         return 0;
     }
 
-    BOOL bOk = nKind == SRC_COMPRESSED ? CopyExpanded(hSrc, hDst, (BYTE *)buf, cbFirst, dwSize)
-                                       : CopyPlain(hSrc, hDst, buf, cbFirst);
+    BOOL bOk;
+    if (cbWhole != NOTWHOLE)
+        bOk = WriteAll(hDst, buf, cbWhole) && (!bInPlace || SetEndOfFile(hDst));
+    else if (nKind == SRC_COMPRESSED)
+        bOk = CopyExpanded(hSrc, hDst, (BYTE *)buf, cbFirst, dwSize);
+    else
+        bOk = CopyPlain(hSrc, hDst, buf, cbFirst);
     /* Closed before the copy takes its place: it may be that very file. */
     CloseHandle(hSrc);
     if (bOk && bTime)
@@ -203,7 +259,7 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     /* A write the system delayed may fail only now. */
     if (!CloseHandle(hDst))
         bOk = FALSE;
-    return FinishDestFile(bOk, szDst, szTmp);
+    return FinishDestFile(bOk, szDst, szTmp, bInPlace);
 }
 
 /* TRUE when a folder holds a file: one that holds none (a fresh install)
@@ -271,42 +327,47 @@ int CheckFilesInUse(HWND hwndOwner)
     return 1;
 }
 
-/* The loop of CopyFiles; the label and meter are held by the caller. */
+/* A failed file's message, over the label and meter as they stand. */
+static int CopyFailed(HWND hDlg, LPCSTR lpszDisplayName)
+{
+    StoreText(szItemWanted, sizeof(szItemWanted), lpszDisplayName);
+    ShowProgress();
+    HoldProgressPaint(hDlg, FALSE);
+    SetupMessageBox(hInst, hDlg, STR_COPYERROR, szTitle, MB_ICONINFORMATION, lpszDisplayName);
+    return 0;
+}
+
+/* The loop of CopyFiles; the label and meter are held by the caller. The
+ * queue is drained when they paint, so a click on Cancel is seen between
+ * two files, with the label naming the last one copied. */
 static int CopyEveryFile(HWND hDlg)
 {
     char szDisplayName[MAXTEXT], szSrcDir[MAXTEXT], szSrcName[MAXTEXT], szDstDir[MAXTEXT], szDstName[MAXTEXT];
     char szSrcFolder[MAXCOPYPATH], szDstFolder[MAXCOPYPATH];
-    HWND hwndItem = GetDlgItem(hDlg, IDC_ITEM), hwndMeter = GetDlgItem(hDlg, IDC_METER);
     HWND hwndCancel = GetDlgItem(hDlg, IDCANCEL);
 
     UINT n = theSetupInf.GetNumFiles();
     for (UINT i = 0; i < n; i++) {
-        DrainMessageQueue();
+        if (PaintProgressIfDue())
+            DrainMessageQueue();
         if (IsCancelRequested(hDlg, hwndCancel))
             return 0;
         /* An id without a directory, a name or folder cut in the script,
          * or a folder too long for its buffer fails the file: it is never
          * copied from or to a guessed place. */
         BOOL bOk = theSetupInf.GetFile(i, szDisplayName, szSrcDir, szSrcName, szDstDir, szDstName);
-        SetScriptText(hwndItem, szDisplayName);
-        PaintProgressIfDue();
+        StoreText(szItemWanted, sizeof(szItemWanted), szDisplayName);
         bOk = bOk && JoinText(szSrcFolder, szSourceDir, szSrcDir) &&
               JoinText(szDstFolder, szDestDir, szDstDir) &&
               CopyOneFile(szSrcFolder, szSrcName, szDstFolder, szDstName);
-        if (!bOk) {
-            HoldProgressPaint(hDlg, FALSE);
-            SetupMessageBox(hInst, hDlg, STR_COPYERROR, szTitle, MB_ICONINFORMATION, szDisplayName);
-            return 0;
-        }
-        SendMessageA(hwndMeter, MM_SETPOS, i + 1, 0);
+        if (!bOk)
+            return CopyFailed(hDlg, szDisplayName);
+        uPosWanted = i + 1;
     }
     /* A file the script lists beyond the full table was not copied. */
     theSetupInf.GetLostFile(szDisplayName);
-    if (szDisplayName[0]) {
-        HoldProgressPaint(hDlg, FALSE);
-        SetupMessageBox(hInst, hDlg, STR_COPYERROR, szTitle, MB_ICONINFORMATION, szDisplayName);
-        return 0;
-    }
+    if (szDisplayName[0])
+        return CopyFailed(hDlg, szDisplayName);
     return 1;
 }
 
@@ -318,9 +379,12 @@ int CopyFiles(HWND hDlg)
     SendDlgItemMessageA(hDlg, IDC_METER, MM_SETRANGE, theSetupInf.GetNumFiles(), 0);
 
     hwndProgress = hDlg;
+    szItemWanted[0] = '\0';
+    uPosWanted = 0;
     dwLastPaint = GetTickCount() - PAINTINTERVAL;
     HoldProgressPaint(hDlg, TRUE);
     int nResult = CopyEveryFile(hDlg);
+    ShowProgress();
     hwndProgress = NULL;
     if (IsWindow(hDlg))
         HoldProgressPaint(hDlg, FALSE);

@@ -38,16 +38,15 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
 void PlaceDialog400(HWND hDlg, BOOL bRepaint);
 BOOL PaintDialogPicture(HWND hDlg, int nIdPicture, HBITMAP hbm);
 
-/* Shared by the work loops: the queue drain before each item; the Cancel
+/* Shared by the work loops: the queue drain between items; the Cancel
  * button (hwndCancel, the dialog's IDCANCEL, looked up once per loop) as
  * the cancel flag (a dialog gone counts as a cancel). */
 void DrainMessageQueue(void);
 BOOL IsCancelRequested(HWND hDlg, HWND hwndCancel);
 
-/* The progress dialog's label and meter take every item's text and
- * position, but paint at most every PAINTINTERVAL ms while held: under
- * Wine a paint costs more than copying a small file. Releasing them
- * paints what they hold at once. */
+/* The progress dialog's label and meter paint at most every
+ * PAINTINTERVAL ms while held: under Wine a paint costs more than copying
+ * a small file. Releasing them paints what they hold at once. */
 #define PAINTINTERVAL 50
 void HoldProgressPaint(HWND hDlg, BOOL bHold);
 

@@ -193,6 +193,11 @@ TEST_F(CopyStep, AFailedCopyKeepsWhatItWouldReplaceAndNamesTheFile)
         name = name.substr(0, name.find(','));
         EXPECT_EQ(BoxText(hwndBox), Gbk(L"拷贝 ") + name + Gbk(L" 出错"));
         EXPECT_EQ(WindowText(hwndBox), kApp);
+        /* Under the box the label names that file, the meter counts the first. */
+        HWND hDlg = one.WaitDialogWith(IDC_METER);
+        ASSERT_NE(hDlg, (HWND)NULL);
+        EXPECT_EQ(WindowText(GetDlgItem(hDlg, IDC_ITEM)), name);
+        EXPECT_EQ(SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETPOS, 0, 0), 1);
         PressButton(hwndBox, IDOK);
         EXPECT_EQ(one.WaitExit(), (DWORD)SETUP_EXIT_FAILED);
         EXPECT_EQ(ReadWholeFile(d + "A.TXT"), "aaa");
@@ -270,9 +275,11 @@ TEST_F(CopyStep, TwoFilesThatLookAlikeToTheSystemAreBothCopied)
 
 TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
 {
-    /* Longer old files, so a tail left behind would show. */
+    /* Longer old files, so a tail left behind would show: a small plain
+     * source is written over such a file in place, but never through a
+     * second name of it, and not over a hidden one. */
     CreateDirectoryA(dest.c_str(), NULL);
-    const char *aOld[] = { "SHORT.TXT", "TEXT.TXT", "EMPTY.TXT" };
+    const char *aOld[] = { "SHORT.TXT", "TEXT.TXT", "EMPTY.TXT", "LINKED.TXT", "HIDDEN.TXT" };
     for (const char *lpszName : aOld) {
         HANDLE h = CreateFileA((dest + lpszName).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -282,23 +289,33 @@ TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
         CloseHandle(h);
         ASSERT_TRUE(bWritten && cb == old.size());
     }
+    std::string other = ReadWholeFile(dest + "LINKED.TXT");
+    ASSERT_TRUE(CreateHardLinkA((dest + "OTHER.TXT").c_str(), (dest + "LINKED.TXT").c_str(), NULL));
+    SetFileAttributesA((dest + "HIDDEN.TXT").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    PutFile(dest + "GROWN.TXT", "o");
     run.WriteFile("SHORT.TXT", "new\r\n");
     run.WriteFile("EMPTY.TXT", "");
     AddFixture("TEXT.TXT_", "TEXT.TX_");
     StartCopy(Script("[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n[Files]\r\n"
-                     "Short,1:SHORT.TXT,1:SHORT.TXT,\r\nText,1:TEXT.TX_,1:TEXT.TXT,\r\nEmpty,1:EMPTY.TXT,1:EMPTY.TXT,\r\n"));
+                     "Short,1:SHORT.TXT,1:SHORT.TXT,\r\nText,1:TEXT.TX_,1:TEXT.TXT,\r\nEmpty,1:EMPTY.TXT,1:EMPTY.TXT,\r\n"
+                     "Linked,1:SHORT.TXT,1:LINKED.TXT,\r\nHidden,1:SHORT.TXT,1:HIDDEN.TXT,\r\n"
+                     "Grown,1:SHORT.TXT,1:GROWN.TXT,\r\n"));
     DWORD dwExit = 1;
     EXPECT_EQ(run.FinalMessage(20000, &dwExit), Gbk(L"软件安装成功!"));
     EXPECT_EQ(dwExit, 0u);
     /* Sizes first: a stale tail shows as a size, not as pages of 'o'. */
     const struct { const char *lpszName; std::string expected; } files[] = {
         { "SHORT.TXT", "new\r\n" }, { "TEXT.TXT", ReadWholeFile(Fixture("TEXT.TXT")) }, { "EMPTY.TXT", "" },
+        { "LINKED.TXT", "new\r\n" }, { "OTHER.TXT", other }, { "HIDDEN.TXT", "new\r\n" }, { "GROWN.TXT", "new\r\n" },
     };
     for (const auto &f : files) {
         std::string got = ReadWholeFile(dest + f.lpszName);
         EXPECT_EQ(got.size(), f.expected.size()) << f.lpszName;
         EXPECT_TRUE(got == f.expected) << f.lpszName << " differs from its source";
     }
+    EXPECT_EQ(WriteTime(dest + "SHORT.TXT"), WriteTime(run.Dir() + "SHORT.TXT"));
+    EXPECT_EQ(GetFileAttributesA((dest + "HIDDEN.TXT").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u) << "a new file";
+    EXPECT_EQ(LeftoverFiles(dest), 0);
 }
 
 /* A reinstall while a program holds one of the files: before anything is
@@ -378,20 +395,23 @@ TEST_F(CopyStep, FoldersExistingAcceptedNestedBeforeParentFailsWithItsPath)
     EXPECT_FALSE(FileExists(dest + "old\\A.TXT"));
 }
 
-/* Waits for the progress dialog and the first file done, then asks to
- * cancel: the box opens at the next queue drain, between two files. */
+/* Waits for the progress dialog to start on the files, then asks to
+ * cancel: the box opens at the next queue drain, between two files. Asked
+ * early, so that most files are still to come after a No. */
 static HWND CancelDuringCopy(SetupRun &run, HWND *phDlg)
 {
     HWND hDlg = run.WaitDialogWith(IDC_METER, 20000);
     *phDlg = hDlg;
     if (!hDlg)
         return NULL;
-    HWND hwndMeter = GetDlgItem(hDlg, IDC_METER);
+    /* The label is read as the system holds it, with no message to wait
+     * for the next drain: the click comes as the files start. */
     HWND hwndAction = GetDlgItem(hDlg, IDC_ACTION);
     std::string copyTo = Gbk(L"拷贝到:");
     if (!WaitFor([&] {
-            LRESULT n = SendTimeout(hwndMeter, MM_GETPOS, 0, 0);
-            return n >= 1 && n != -1 && WindowText(hwndAction).compare(0, copyTo.size(), copyTo) == 0;
+            char sz[MAX_PATH] = "";
+            GetWindowTextA(hwndAction, sz, sizeof(sz));
+            return copyTo.compare(0, copyTo.size(), sz, 0, copyTo.size()) == 0;
         }, 20000))
         return NULL;
     PressButton(hDlg, IDCANCEL);
@@ -402,13 +422,13 @@ TEST_F(CopyStep, CancelNoGoesOnCancelYesStopsBeforeTheNextFile)
 {
     /* Many files, so that the copy is still running whenever the test
      * acts, however fast the disk: each costs at least its creation. */
-    const int cFiles = 300;
+    const int cFiles = 800;
     run.WriteFile("ONE.DAT", std::string(256 * 1024, 'x'));
     std::string files;
     for (int i = 0; i < cFiles; i++) {
-        std::string name = "BIG" + std::to_string(i) + ".DAT";
+        std::string name = "B" + std::to_string(i);
         ASSERT_TRUE(CreateHardLinkA((run.Dir() + name).c_str(), (run.Dir() + "ONE.DAT").c_str(), NULL));
-        files += "Big" + std::to_string(i) + ",1:" + name + ",1:" + name + ",\r\n";
+        files += "b" + std::to_string(i) + ",1:" + name + ",1:" + name + ",\r\n";
     }
     StartCopy(Script("[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n[Files]\r\n" + files));
     HWND hDlg = NULL;
@@ -451,7 +471,7 @@ TEST_F(CopyStep, CancelNoGoesOnCancelYesStopsBeforeTheNextFile)
             << "picture at " << pt.x << "," << pt.y;
     EXPECT_TRUE(SaveScreenshot("progress"));
     LRESULT nDone = SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETPOS, 0, 0);
-    EXPECT_EQ(WindowText(GetDlgItem(hDlg, IDC_ITEM)), "Big" + std::to_string(nDone - 1)) << "the last file's name";
+    EXPECT_EQ(WindowText(GetDlgItem(hDlg, IDC_ITEM)), "b" + std::to_string(nDone - 1)) << "the last file's name";
     EXPECT_GT(nDone, nFirst) << "after No the copy went on";
     EXPECT_EQ(SendTimeout(GetDlgItem(hDlg, IDC_METER), MM_GETRANGE, 0, 0), cFiles);
     PressButton(hwndBox, IDYES);
@@ -459,7 +479,7 @@ TEST_F(CopyStep, CancelNoGoesOnCancelYesStopsBeforeTheNextFile)
     ASSERT_GE(nDone, 1);
     ASSERT_LT(nDone, cFiles) << "the copy ended before the cancel";
     for (int i = 0; i < cFiles; i++)
-        EXPECT_EQ(FileExists(dest + "BIG" + std::to_string(i) + ".DAT"), i < nDone) << i;
+        EXPECT_EQ(FileExists(dest + "B" + std::to_string(i)), i < nDone) << i;
 }
 
 TEST_F(CopyStep, CancelYesDuringFolderCreationCopiesNothing)

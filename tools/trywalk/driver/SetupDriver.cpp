@@ -17,28 +17,37 @@ std::string TestProgramFolder()
     return s.substr(0, s.rfind('\\') + 1);
 }
 
+/* Wide, so that names the code page cannot spell (the tests make some)
+ * go too: a folder left behind would fail the next run that picks its name. */
+static void RemoveTreeW(const std::wstring &dir)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"*.*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTreeW(dir + name + L"\\");
+            } else {
+                SetFileAttributesW((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW((dir + name).c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
 void RemoveTree(const std::string &dir)
 {
     /* An empty folder would be the current one: never emptied by mistake. */
     if (dir.empty())
         return;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "*.*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(dir + name + "\\");
-            } else {
-                SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA((dir + name).c_str());
-            }
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(dir.c_str());
+    WCHAR szDir[MAX_PATH * 2];
+    if (MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, szDir, MAX_PATH * 2))
+        RemoveTreeW(szDir);
 }
 
 bool WriteWholeFile(const std::string &path, const std::string &bytes)
