@@ -316,6 +316,25 @@ protected:
         CloseHandle(pi.hThread);
         return dwExit;
     }
+    /* A launcher that started nothing: the texts of its windows (a box
+     * would say why), and then it is ended, so that it cannot meet the
+     * tests that follow. */
+    std::string EndLauncher()
+    {
+        SetupRun launcher;
+        std::string texts;
+        if (launcher.Attach(pi.dwProcessId))
+            for (HWND hwnd : launcher.Windows())
+                texts += "[" + WindowText(hwnd) + ": " + BoxText(hwnd) + "] ";
+        TerminateProcess(pi.hProcess, EXIT_TIMED_OUT);
+        WaitLauncher();
+        HANDLE hChild = OpenProcess(PROCESS_TERMINATE, FALSE, ChildProcess(pi.dwProcessId, 0));
+        if (hChild) {
+            TerminateProcess(hChild, EXIT_TIMED_OUT);
+            CloseHandle(hChild);
+        }
+        return texts;
+    }
     /* The launcher runs SETUP.EXE, which installs the tree into D:; then
      * the files, the group's items, the exit code and the temporary folder
      * are checked. */
@@ -324,7 +343,10 @@ protected:
         std::string dest = "D:\\one" + tag + "\\";
         ASSERT_TRUE(StartOneFile(exe)) << exe;
         SetupRun run;
-        ASSERT_TRUE(run.Attach(ChildProcess(pi.dwProcessId, 30000))) << "no SETUP.EXE started by " << exe;
+        if (!run.Attach(ChildProcess(pi.dwProcessId, 30000))) {
+            ADD_FAILURE() << "no SETUP.EXE started by " << exe << "; its windows: " << EndLauncher();
+            return;
+        }
         ASSERT_NE(run.AcceptWelcome(Gbk(L"单一文件").c_str(), 30000), (HWND)NULL);
         printf("%s: start to the welcome dialog %lu ms\n", exe.c_str(), GetTickCount() - dwStart);
         ASSERT_NE(run.ConfirmDestination(dest.c_str()), (HWND)NULL);
