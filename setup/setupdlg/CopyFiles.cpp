@@ -15,6 +15,14 @@
  * to the system costs. */
 #define COPYBLOCK 65536
 
+/* A source of up to WHOLEMAX bytes, expanded, is read whole into abWhole
+ * before its destination is opened: a damaged one then never touches it,
+ * and the whole can go over an existing file in place. A larger plain
+ * source passes through abWhole in blocks. */
+#define WHOLEMAX (1024 * 1024)
+#define NOTWHOLE ((DWORD)-1)
+static char abWhole[WHOLEMAX + LZMAXITEM];
+
 /* The progress dialog while CopyFiles runs, and when its label and meter
  * last painted: a copy of one large file paints a new name while it
  * runs, a run of small files only every PAINTINTERVAL ms. */
@@ -118,7 +126,6 @@ static HANDLE CreateFileBeside(LPCSTR lpszDstFolder, LPSTR lpszTmp)
  * many bytes: no space is taken, so only a failing disk could stop the
  * write, and the new file and the rename, three times the cost under Wine,
  * are saved on every small file of a reinstall. *pbInPlace tells which. */
-#define NOTWHOLE ((DWORD)-1)
 static HANDLE OpenDestFile(LPCSTR lpszDst, LPCSTR lpszDstFolder, LPSTR lpszTmp, DWORD cbWhole, BOOL *pbInPlace)
 {
     lpszTmp[0] = '\0';
@@ -153,7 +160,8 @@ static BOOL WriteAll(HANDLE hDst, const char *pb, DWORD cb)
     return cb == 0 || (WriteFile(hDst, pb, cb, &cbWritten, NULL) && cbWritten == cb);
 }
 
-/* The rest of a plain source after its first cbFirst bytes in buf. */
+/* The rest of a plain source after its first cbFirst bytes in buf, which
+ * holds at least COPYBLOCK. */
 static BOOL CopyPlain(HANDLE hSrc, HANDLE hDst, char *buf, DWORD cbFirst)
 {
     DWORD cb = cbFirst;
@@ -165,6 +173,50 @@ static BOOL CopyPlain(HANDLE hSrc, HANDLE hDst, char *buf, DWORD cbFirst)
             return FALSE;
     } while (cb > 0);
     return TRUE;
+}
+
+/* A plain source into abWhole, its first cbFirst bytes from buf: FALSE
+ * when a read fails. *pcbHeld gets how much abWhole holds, *pcbWhole
+ * that size too when it is the whole source, else NOTWHOLE. */
+static BOOL ReadPlainWhole(HANDLE hSrc, const char *buf, DWORD cbFirst, DWORD *pcbHeld, DWORD *pcbWhole)
+{
+    CopyMemory(abWhole, buf, cbFirst);
+    DWORD cb = cbFirst, cbRead = 1;
+    while (cbRead > 0 && cb < WHOLEMAX) {
+        if (!ReadFile(hSrc, abWhole + cb, WHOLEMAX - cb, &cbRead, NULL))
+            return FALSE;
+        cb += cbRead;
+    }
+    *pcbHeld = cb;
+    *pcbWhole = cbRead == 0 ? cb : NOTWHOLE;
+    return TRUE;
+}
+
+/* A compressed source of at most WHOLEMAX bytes, expanded into abWhole;
+ * its first cbFirst bytes, header included, are in buf. FALSE when a read
+ * fails or the stream is not exactly the size its header gave. */
+static BOOL ExpandWhole(HANDLE hSrc, BYTE *buf, DWORD cbFirst, DWORD dwSize)
+{
+    EXPANDER ex;
+    DWORD cbTotal = 0;
+    const BYTE *pb = buf + LZHEADER;
+    DWORD cb = cbFirst - LZHEADER;
+    ExpandStart(&ex);
+    do {
+        /* cbTotal stays within dwSize, so LZMAXITEM bytes are always free. */
+        while (cb > 0) {
+            UINT cbUsed = 0;
+            cbTotal += ExpandItems(&ex, pb, cb, &cbUsed, (BYTE *)abWhole + cbTotal, sizeof(abWhole) - cbTotal);
+            if (cbTotal > dwSize)
+                return FALSE;
+            pb += cbUsed;
+            cb -= cbUsed;
+        }
+        if (!ReadFile(hSrc, buf, COPYBLOCK, &cb, NULL))
+            return FALSE;
+        pb = buf;
+    } while (cb > 0);
+    return cbTotal == dwSize;
 }
 
 /* A compressed source, expanded as it is read; its first cbFirst bytes,
@@ -228,13 +280,14 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     BOOL bTime = GetFileTime(hSrc, NULL, NULL, &ftWrite);
     int nKind = ReadFile(hSrc, buf, sizeof(buf), &cbFirst, NULL) ? ClassifySource((BYTE *)buf, cbFirst, &dwSize)
                                                                     : SRC_DAMAGED;
-    /* A plain source shorter than a block is whole in buf when the next
-     * read finds its end. */
-    DWORD cbWhole = NOTWHOLE, cbMore = 0;
-    if (nKind == SRC_PLAIN && cbFirst < sizeof(buf) && ReadFile(hSrc, buf + cbFirst, 1, &cbMore, NULL)) {
-        if (cbMore == 0)
-            cbWhole = cbFirst;
-        cbFirst += cbMore;
+    DWORD cbWhole = NOTWHOLE, cbHeld = 0;
+    if (nKind == SRC_PLAIN && !ReadPlainWhole(hSrc, buf, cbFirst, &cbHeld, &cbWhole))
+        nKind = SRC_DAMAGED;
+    else if (nKind == SRC_COMPRESSED && dwSize <= WHOLEMAX) {
+        if (ExpandWhole(hSrc, (BYTE *)buf, cbFirst, dwSize))
+            cbWhole = dwSize;
+        else
+            nKind = SRC_DAMAGED;
     }
     HANDLE hDst = INVALID_HANDLE_VALUE;
     BOOL bInPlace = FALSE;
@@ -247,11 +300,11 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
 
     BOOL bOk;
     if (cbWhole != NOTWHOLE)
-        bOk = WriteAll(hDst, buf, cbWhole) && (!bInPlace || SetEndOfFile(hDst));
+        bOk = WriteAll(hDst, abWhole, cbWhole) && (!bInPlace || SetEndOfFile(hDst));
     else if (nKind == SRC_COMPRESSED)
         bOk = CopyExpanded(hSrc, hDst, (BYTE *)buf, cbFirst, dwSize);
     else
-        bOk = CopyPlain(hSrc, hDst, buf, cbFirst);
+        bOk = CopyPlain(hSrc, hDst, abWhole, cbHeld);
     /* Closed before the copy takes its place: it may be that very file. */
     CloseHandle(hSrc);
     if (bOk && bTime)

@@ -279,11 +279,11 @@ TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
      * source is written over such a file in place, but never through a
      * second name of it, and not over a hidden one. */
     CreateDirectoryA(dest.c_str(), NULL);
-    const char *aOld[] = { "SHORT.TXT", "TEXT.TXT", "EMPTY.TXT", "LINKED.TXT", "HIDDEN.TXT" };
+    const char *aOld[] = { "SHORT.TXT", "TEXT.TXT", "EMPTY.TXT", "LINKED.TXT", "HIDDEN.TXT", "MEDIUM.DAT" };
     for (const char *lpszName : aOld) {
         HANDLE h = CreateFileA((dest + lpszName).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        std::string old(ReadWholeFile(Fixture("TEXT.TXT")).size() + 5000, 'o');
+        std::string old(ReadWholeFile(Fixture("TEXT.TXT")).size() + 500000, 'o');
         DWORD cb = 0;
         BOOL bWritten = WriteFile(h, old.data(), (DWORD)old.size(), &cb, NULL);
         CloseHandle(h);
@@ -295,11 +295,21 @@ TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
     PutFile(dest + "GROWN.TXT", "o");
     run.WriteFile("SHORT.TXT", "new\r\n");
     run.WriteFile("EMPTY.TXT", "");
+    /* Past one block, and past what is read whole before writing. */
+    std::string medium, huge;
+    for (int i = 0; medium.size() < 300000; i++)
+        medium += std::to_string(i) + ",";
+    for (int i = 0; huge.size() < 1500000; i++)
+        huge += std::to_string(i) + ";";
+    run.WriteFile("MEDIUM.DAT", medium);
+    run.WriteFile("HUGE.DAT", huge);
+    PutFile(dest + "HUGE.DAT", std::string(2000000, 'o'));
     AddFixture("TEXT.TXT_", "TEXT.TX_");
     StartCopy(Script("[SrcDirs]\r\n1=\r\n[DstDirs]\r\n1=\r\n[Files]\r\n"
                      "Short,1:SHORT.TXT,1:SHORT.TXT,\r\nText,1:TEXT.TX_,1:TEXT.TXT,\r\nEmpty,1:EMPTY.TXT,1:EMPTY.TXT,\r\n"
                      "Linked,1:SHORT.TXT,1:LINKED.TXT,\r\nHidden,1:SHORT.TXT,1:HIDDEN.TXT,\r\n"
-                     "Grown,1:SHORT.TXT,1:GROWN.TXT,\r\n"));
+                     "Grown,1:SHORT.TXT,1:GROWN.TXT,\r\nMedium,1:MEDIUM.DAT,1:MEDIUM.DAT,\r\n"
+                     "Huge,1:HUGE.DAT,1:HUGE.DAT,\r\n"));
     DWORD dwExit = 1;
     EXPECT_EQ(run.FinalMessage(20000, &dwExit), Gbk(L"软件安装成功!"));
     EXPECT_EQ(dwExit, 0u);
@@ -307,6 +317,7 @@ TEST_F(CopyStep, ExistingDestinationFilesAreReplacedWhole)
     const struct { const char *lpszName; std::string expected; } files[] = {
         { "SHORT.TXT", "new\r\n" }, { "TEXT.TXT", ReadWholeFile(Fixture("TEXT.TXT")) }, { "EMPTY.TXT", "" },
         { "LINKED.TXT", "new\r\n" }, { "OTHER.TXT", other }, { "HIDDEN.TXT", "new\r\n" }, { "GROWN.TXT", "new\r\n" },
+        { "MEDIUM.DAT", medium }, { "HUGE.DAT", huge },
     };
     for (const auto &f : files) {
         std::string got = ReadWholeFile(dest + f.lpszName);
