@@ -212,13 +212,17 @@ static BOOL ReadPlainWhole(HANDLE hSrc, const char *buf, DWORD cbFirst, DWORD *p
     return TRUE;
 }
 
-/* A compressed source of at most WHOLEMAX bytes, expanded into abWhole;
- * its first cbFirst bytes, header included, are in buf. FALSE when a read
- * fails or the stream is not exactly the size its header gave. */
-static BOOL ExpandWhole(HANDLE hSrc, BYTE *buf, DWORD cbFirst, DWORD dwSize)
+/* A compressed source, expanded; its first cbFirst bytes, header
+ * included, are in buf. Expanded here rather than by the platform's LZ
+ * service, which under Wine reads one byte a call. Without hDst the whole
+ * goes into abWhole (dwSize is then at most WHOLEMAX); with it, each
+ * piece is written there as it comes. A stream cut short or running long,
+ * or a failed read, is refused: the whole must be the size its header
+ * gave, counted in 64 bits. */
+static BOOL Expand(HANDLE hSrc, HANDLE hDst, BYTE *buf, DWORD cbFirst, DWORD dwSize)
 {
     EXPANDER ex;
-    DWORD cbTotal = 0;
+    unsigned long long cbTotal = 0;
     const BYTE *pb = buf + LZHEADER;
     DWORD cb = cbFirst - LZHEADER;
     ExpandStart(&ex);
@@ -226,43 +230,16 @@ static BOOL ExpandWhole(HANDLE hSrc, BYTE *buf, DWORD cbFirst, DWORD dwSize)
         /* cbTotal stays within dwSize, so LZMAXITEM bytes are always free. */
         while (cb > 0) {
             UINT cbUsed = 0;
-            cbTotal += ExpandItems(&ex, pb, cb, &cbUsed, (BYTE *)abWhole + cbTotal, sizeof(abWhole) - cbTotal);
-            if (cbTotal > dwSize)
-                return FALSE;
-            pb += cbUsed;
-            cb -= cbUsed;
-        }
-        if (!ReadFile(hSrc, buf, COPYBLOCK, &cb, NULL))
-            return FALSE;
-        pb = buf;
-    } while (cb > 0);
-    return cbTotal == dwSize;
-}
-
-/* A compressed source, expanded as it is read; its first cbFirst bytes,
- * header included, are in buf. Expanded here rather than by the
- * platform's LZ service, which under Wine reads one byte a call. A
- * stream cut short or running long is refused: the whole must be the
- * size its header gave, counted in 64 bits. */
-static BOOL CopyExpanded(HANDLE hSrc, HANDLE hDst, BYTE *buf, DWORD cbFirst, DWORD dwSize)
-{
-    EXPANDER ex;
-    BYTE abOut[COPYBLOCK];
-    unsigned long long cbTotal = 0;
-    const BYTE *pb = buf + LZHEADER;
-    DWORD cb = cbFirst - LZHEADER;
-    ExpandStart(&ex);
-    do {
-        while (cb > 0) {
-            UINT cbUsed = 0;
-            UINT cbOut = ExpandItems(&ex, pb, cb, &cbUsed, abOut, sizeof(abOut));
+            BYTE *pbOut = (BYTE *)abWhole + (hDst ? 0 : (size_t)cbTotal);
+            UINT cbOut = ExpandItems(&ex, pb, cb, &cbUsed, pbOut, (UINT)(sizeof(abWhole) - (pbOut - (BYTE *)abWhole)));
             cbTotal += cbOut;
-            if (cbTotal > dwSize || !WriteAll(hDst, (const char *)abOut, cbOut))
+            if (cbTotal > dwSize || (hDst && !WriteAll(hDst, (const char *)pbOut, cbOut)))
                 return FALSE;
             pb += cbUsed;
             cb -= cbUsed;
         }
-        PaintProgressIfDue();
+        if (hDst)
+            PaintProgressIfDue();
         if (!ReadFile(hSrc, buf, COPYBLOCK, &cb, NULL))
             return FALSE;
         pb = buf;
@@ -304,7 +281,7 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     if (nKind == SRC_PLAIN && !ReadPlainWhole(hSrc, buf, cbFirst, &cbHeld, &cbWhole))
         nKind = SRC_DAMAGED;
     else if (nKind == SRC_COMPRESSED && dwSize <= WHOLEMAX) {
-        if (ExpandWhole(hSrc, (BYTE *)buf, cbFirst, dwSize))
+        if (Expand(hSrc, NULL, (BYTE *)buf, cbFirst, dwSize))
             cbWhole = dwSize;
         else
             nKind = SRC_DAMAGED;
@@ -322,7 +299,7 @@ int CopyOneFile(LPCSTR lpszSrcFolder, LPCSTR lpszSrcName, LPCSTR lpszDstFolder, 
     if (cbWhole != NOTWHOLE)
         bOk = WriteAll(hDst, abWhole, cbWhole) && (!bInPlace || SetEndOfFile(hDst));
     else if (nKind == SRC_COMPRESSED)
-        bOk = CopyExpanded(hSrc, hDst, (BYTE *)buf, cbFirst, dwSize);
+        bOk = Expand(hSrc, hDst, (BYTE *)buf, cbFirst, dwSize);
     else
         bOk = CopyPlain(hSrc, hDst, abWhole, cbHeld);
     /* Closed before the copy takes its place: it may be that very file. */
