@@ -45,6 +45,10 @@ static int TimeFirstWindow(LPCSTR lpszExe, LPSTR lpszArgs, LPCSTR lpszDir, LPCST
                            LPCSTR lpszWhat, bool bAsk)
 {
     FindWindowA(lpszClass, lpszCaption);
+    /* Under Wine the first IsWindowVisible() that finds a visible window
+     * loads this program's display driver (35-55 ms): done here, or that
+     * would be timed as part of the other program's start. */
+    IsWindowVisible(GetDesktopWindow());
     STARTUPINFOA si;
     PROCESS_INFORMATION pi;
     ZeroMemory(&si, sizeof(si));
@@ -53,12 +57,15 @@ static int TimeFirstWindow(LPCSTR lpszExe, LPSTR lpszArgs, LPCSTR lpszDir, LPCST
     QueryPerformanceCounter(&t0);
     if (!CreateProcessA(lpszExe, lpszArgs, NULL, NULL, FALSE, 0, NULL, lpszDir, &si, &pi))
         return 1;
-    /* Polled as the test driver polls for the welcome dialog. */
+    /* Polled every millisecond: the test driver's 20 ms would be a tenth
+     * of the time measured. */
     HWND hwnd = NULL;
-    bool bFound = WaitFor([&] {
+    bool bFound = false;
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 30000; Sleep(1)) {
         hwnd = FindWindowA(lpszClass, lpszCaption);
-        return hwnd && IsWindowVisible(hwnd);
-    }, 30000);
+        if ((bFound = hwnd && IsWindowVisible(hwnd)))
+            break;
+    }
     QueryPerformanceCounter(&t1);
     if (bFound)
         printf("%s: %.3f s\n", lpszWhat, Seconds(t0, t1));
