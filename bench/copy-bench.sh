@@ -36,6 +36,11 @@
 # and the machine's load before and after. Creating files is slower for a
 # few minutes after many were deleted: leave a pause between two runs.
 #
+# BASE_TREE=DIR also times, in every round, the copy step of the SETUP.EXE
+# built in another checkout DIR (its build/win and build/win64), fresh and
+# again, the two programs taking turns to go first; it prints that
+# program's times and the ratios of this one to it.
+#
 # CALL_TIMES=1 runs, instead of SETUP.EXE, the same program with every
 # system call of the copy and group steps timed (SETUPTRC.EXE, see
 # bench/call_times.cpp) and prints after each payload where its time went
@@ -104,6 +109,22 @@ report() {
   local name=$1
   shift
   printf '  %-34s %.3f s  (spread %s; rounds %s)\n' "$name" "$(median "$@")" "$(spread "$@")" "$*"
+}
+
+# make_dist DIST EXE - the distribution folder(s) of the payload being
+# benched, with EXE as their SETUP.EXE.
+make_dist() {
+  local part
+  for part in "${parts[@]}"; do
+    mkdir -p "$1/$part"
+    ln -s "$payload/$part" "$1/$part/payload"
+    cp "$2" "$1/$part/SETUP.EXE"
+    if [ "$name" = application ]; then
+      cp "$BENCH/application.inf" "$1/$part/SETUP.INF"
+    else
+      printf '[App]\r\nAppName=CopyBench\r\nDefDir=C:\\BENCH\\\r\nSpaceNeeded=1\r\nInstallToHD=Yes\r\n[SrcDirs]\r\n1=payload\r\n[DstDirs]\r\n1=\r\n[Files]\r\n*1-1,\r\n[End]\r\n' > "$1/$part/SETUP.INF"
+    fi
+  done
 }
 
 # copy_step DESTDIR [TRACE] - SETUP.EXE's copy step of every part of the
@@ -180,24 +201,21 @@ check_copy() {
 bench_payload() {
   local arch=$1 tree=$2 name=$3
   local payload=$BENCH/$name dist=$BENCH/dist-$arch-$name out=$BENCH/out-$arch part
+  local base_dist= base_exe=
+  if [ -n "${BASE_TREE:-}" ]; then
+    base_dist=$BENCH/base-$arch-$name base_exe=$BASE_TREE/${tree#"$ROOT"/}/SETUP.EXE
+    [ -f "$base_exe" ] || { echo "copy-bench: no $base_exe" >&2; exit 1; }
+  fi
   local parts=("") group_commands=2 exe=$tree/SETUP.EXE trace=
   [ "$name" = small ] && parts=(a b)
   if [ "${CALL_TIMES:-0}" = 1 ]; then
     exe=$tree/SETUPTRC.EXE
     trace=$BENCH/calls-$arch-$name
   fi
-  rm -rf "$dist" "$out"
+  rm -rf "$dist" "$out" ${base_dist:+"$base_dist"}
   mkdir -p "$out" "$BENCH/empty"
-  for part in "${parts[@]}"; do
-    mkdir -p "$dist/$part"
-    ln -s "$payload/$part" "$dist/$part/payload"
-    cp "$exe" "$dist/$part/SETUP.EXE"
-    if [ "$name" = application ]; then
-      cp "$BENCH/application.inf" "$dist/$part/SETUP.INF"
-    else
-      printf '[App]\r\nAppName=CopyBench\r\nDefDir=C:\\BENCH\\\r\nSpaceNeeded=1\r\nInstallToHD=Yes\r\n[SrcDirs]\r\n1=payload\r\n[DstDirs]\r\n1=\r\n[Files]\r\n*1-1,\r\n[End]\r\n' > "$dist/$part/SETUP.INF"
-    fi
-  done
+  make_dist "$dist" "$exe"
+  [ -z "$base_dist" ] || make_dist "$base_dist" "$base_exe"
   # Create and show the group, then delete and add each item.
   group_commands=$((2 + 2 * $(sed -n '/^\[PM Info\]/,/^\[/p' "$dist/${parts[0]}/SETUP.INF" | grep -vc '^\[' || true)))
   ln -sfn "$out" "$WINEPREFIX/dosdevices/b:"
@@ -211,7 +229,7 @@ bench_payload() {
   dist_w=$(winepath -w "$dist/${parts[0]}")
 
   local setup_t=() box_t=() cp_t=() xcopy_t=() start_t=() welcome_t=() first_t=() three_t=() resetup_t=() rebox_t=()
-  local rexcopy_t=() r a t fresh_trace again_trace
+  local rexcopy_t=() base_t=() basebox_t=() rebase_t=() rebasebox_t=() r a t fresh_trace again_trace
   local load_before
   load_before=$(load)
   for r in $(seq "$ROUNDS"); do
@@ -220,7 +238,12 @@ bench_payload() {
     # lines with CR LF.
     # The destination dialog makes one folder level: a part's folder
     # needs its parent.
-    [ -n "${parts[0]}" ] && mkdir -p "$out/setup$r"
+    [ -n "${parts[0]}" ] && mkdir -p "$out/setup$r" "$out/base$r"
+    if [ -n "$base_dist" ] && [ $((r % 2)) = 0 ]; then
+      sync
+      t=$(dist=$base_dist copy_step "b:\\base$r")
+      base_t+=("${t% *}"); basebox_t+=("${t#* }")
+    fi
     sync
     fresh_trace= again_trace=
     if [ "$r" = 1 ] && [ -n "$trace" ]; then
@@ -229,6 +252,11 @@ bench_payload() {
     fi
     t=$(copy_step "b:\\setup$r" "$fresh_trace")
     setup_t+=("${t% *}"); box_t+=("${t#* }")
+    if [ -n "$base_dist" ] && [ $((r % 2)) = 1 ]; then
+      sync
+      t=$(dist=$base_dist copy_step "b:\\base$r")
+      base_t+=("${t% *}"); basebox_t+=("${t#* }")
+    fi
     sync
     a=$(now); cp -r "$payload" "$out/cp$r"
     cp_t+=("$(since "$a")")
@@ -246,9 +274,19 @@ bench_payload() {
         { echo "copy-bench: a first window was not seen" >&2; exit 1; }
     done
     # The reinstall: every file is there already and is replaced.
+    if [ -n "$base_dist" ] && [ $((r % 2)) = 0 ]; then
+      sync
+      t=$(dist=$base_dist copy_step "b:\\base$r")
+      rebase_t+=("${t% *}"); rebasebox_t+=("${t#* }")
+    fi
     sync
     t=$(copy_step "b:\\setup$r" "$again_trace")
     resetup_t+=("${t% *}"); rebox_t+=("${t#* }")
+    if [ -n "$base_dist" ] && [ $((r % 2)) = 1 ]; then
+      sync
+      t=$(dist=$base_dist copy_step "b:\\base$r")
+      rebase_t+=("${t% *}"); rebasebox_t+=("${t#* }")
+    fi
     sync
     a=$(now); "$ROOT/scripts/wine-run.sh" xcopy /E /I /Q /Y "$payload_w" "b:\\xcopy$r" >/dev/null
     rexcopy_t+=("$(since "$a")")
@@ -284,6 +322,16 @@ bench_payload() {
       a, n, s / x, rs / rx, s / c, s / (x - e), (s / ms) / (x / mx)
     printf "  %s %s ratios: to the success box / xcopy %.2f (fresh), %.2f (reinstall)\n", a, n, b / x, rb / rx
     printf "  %s %s ratio welcome / three bare windows: %.2f (welcome / one window: %.2f; three bare windows / one: %.2f)\n", a, n, w / h, w / f, h / f }'
+  if [ -n "$base_dist" ]; then
+    report "base: copy step, fresh install" "${base_t[@]}"
+    report "base: to the success box, fresh" "${basebox_t[@]}"
+    report "base: copy step, reinstall" "${rebase_t[@]}"
+    report "base: to the success box, again" "${rebasebox_t[@]}"
+    awk -v a="$arch" -v n="$name" -v s="$s" -v b="$b" -v rs="$rs" -v rb="$rb" -v bs="$(median "${base_t[@]}")" \
+      -v bb="$(median "${basebox_t[@]}")" -v brs="$(median "${rebase_t[@]}")" -v brb="$(median "${rebasebox_t[@]}")" 'BEGIN {
+      printf "  %s %s ratios to the base: copy step %.2f (fresh), %.2f (reinstall); to the success box %.2f (fresh), %.2f (reinstall)\n",
+        a, n, s / bs, rs / brs, b / bb, rb / brb }'
+  fi
   if [ -n "$trace" ]; then
     perl "$ROOT/bench/call-times.pl" "$trace.fresh" "fresh install"
     perl "$ROOT/bench/call-times.pl" "$trace.reinstall" "reinstall"
