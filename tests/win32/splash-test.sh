@@ -31,15 +31,17 @@ share() {
 grab "$dir/desktop.ppm"
 desktop=$(edge "$dir/desktop.ppm")
 (cd "$dir" && exec "$scripts/wine-run.sh" SETUP.EXE) &
-pid=$!
+pid=$! start=$SECONDS
 trap 'kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true; rm -rf "$dir"' EXIT
-n=0
-while [ $n -lt 300 ]; do
+# A minute, not 300 grabs (about ten seconds), which once ran out with
+# no backdrop; the failure says whether SETUP.EXE was still at work.
+n=0 covered=
+while [ -z "$covered" ] && [ $SECONDS -lt $((start + 60)) ]; do
   n=$((n + 1))
   grab "$dir/bands/$n.ppm"
-  [ "$(edge "$dir/bands/$n.ppm")" = "$desktop" ] || break
+  [ "$(edge "$dir/bands/$n.ppm")" = "$desktop" ] || covered=1
 done
-[ $n -lt 300 ] || fail "the backdrop never covered the desktop"
+[ -n "$covered" ] || fail "the backdrop never covered the desktop ($desktop) in 60 s and $n grabs; SETUP.EXE $(kill -0 $pid 2>/dev/null && echo "still runs" || echo "had ended")"
 
 # The text must reach the screen while the script is read: Wine may show
 # the dialog's face a little before the painted text, so not every band
