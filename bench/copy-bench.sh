@@ -149,6 +149,18 @@ copy_step() {
   echo "$copy $box"
 }
 
+# base_turn TURN TIMES BOXES - with BASE_TREE, in an even round (TURN 0)
+# or an odd one (TURN 1), the base build's copy step into its own folder,
+# its times added to the arrays named TIMES and BOXES.
+base_turn() {
+  [ -n "$base_dist" ] && [ $((r % 2)) = "$1" ] || return 0
+  local -n times=$2 boxes=$3
+  local t
+  sync
+  t=$(dist=$base_dist copy_step "b:\\base$r")
+  times+=("${t% *}"); boxes+=("${t#* }")
+}
+
 # first_window WHAT ARG - the time copy_bench --WHAT ARG prints, after a
 # pause in which the desktop settles from the program before: the two
 # programs timed to their first window are then timed alike.
@@ -239,11 +251,7 @@ bench_payload() {
     # The destination dialog makes one folder level: a part's folder
     # needs its parent.
     [ -n "${parts[0]}" ] && mkdir -p "$out/setup$r" "$out/base$r"
-    if [ -n "$base_dist" ] && [ $((r % 2)) = 0 ]; then
-      sync
-      t=$(dist=$base_dist copy_step "b:\\base$r")
-      base_t+=("${t% *}"); basebox_t+=("${t#* }")
-    fi
+    base_turn 0 base_t basebox_t
     sync
     fresh_trace= again_trace=
     if [ "$r" = 1 ] && [ -n "$trace" ]; then
@@ -252,11 +260,7 @@ bench_payload() {
     fi
     t=$(copy_step "b:\\setup$r" "$fresh_trace")
     setup_t+=("${t% *}"); box_t+=("${t#* }")
-    if [ -n "$base_dist" ] && [ $((r % 2)) = 1 ]; then
-      sync
-      t=$(dist=$base_dist copy_step "b:\\base$r")
-      base_t+=("${t% *}"); basebox_t+=("${t#* }")
-    fi
+    base_turn 1 base_t basebox_t
     sync
     a=$(now); cp -r "$payload" "$out/cp$r"
     cp_t+=("$(since "$a")")
@@ -274,19 +278,11 @@ bench_payload() {
         { echo "copy-bench: a first window was not seen" >&2; exit 1; }
     done
     # The reinstall: every file is there already and is replaced.
-    if [ -n "$base_dist" ] && [ $((r % 2)) = 0 ]; then
-      sync
-      t=$(dist=$base_dist copy_step "b:\\base$r")
-      rebase_t+=("${t% *}"); rebasebox_t+=("${t#* }")
-    fi
+    base_turn 0 rebase_t rebasebox_t
     sync
     t=$(copy_step "b:\\setup$r" "$again_trace")
     resetup_t+=("${t% *}"); rebox_t+=("${t#* }")
-    if [ -n "$base_dist" ] && [ $((r % 2)) = 1 ]; then
-      sync
-      t=$(dist=$base_dist copy_step "b:\\base$r")
-      rebase_t+=("${t% *}"); rebasebox_t+=("${t#* }")
-    fi
+    base_turn 1 rebase_t rebasebox_t
     sync
     a=$(now); "$ROOT/scripts/wine-run.sh" xcopy /E /I /Q /Y "$payload_w" "b:\\xcopy$r" >/dev/null
     rexcopy_t+=("$(since "$a")")

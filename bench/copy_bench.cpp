@@ -60,12 +60,10 @@ static int TimeFirstWindow(LPCSTR lpszExe, LPSTR lpszArgs, LPCSTR lpszDir, LPCST
     /* Polled every millisecond: the test driver's 20 ms would be a tenth
      * of the time measured. */
     HWND hwnd = NULL;
-    bool bFound = false;
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 30000; Sleep(1)) {
+    bool bFound = WaitFor([&] {
         hwnd = FindWindowA(lpszClass, lpszCaption);
-        if ((bFound = hwnd && IsWindowVisible(hwnd)))
-            break;
-    }
+        return hwnd && IsWindowVisible(hwnd);
+    }, 30000, 1);
     QueryPerformanceCounter(&t1);
     if (bFound)
         printf("%s: %.3f s\n", lpszWhat, Seconds(t0, t1));

@@ -173,8 +173,8 @@ void TypeText(HWND hDlg, int nId, const std::string &text);
 void PickListItem(HWND hDlg, int nId, int nIndex, bool bDouble = false);
 void PickComboItem(HWND hDlg, int nId, int nIndex);
 
-/* Waits until fn() is true or the time runs out. */
-template <typename F> bool WaitFor(F fn, DWORD dwMs = DRIVER_TIMEOUT)
+/* Waits until fn() is true or the time runs out, asking every dwPoll ms. */
+template <typename F> bool WaitFor(F fn, DWORD dwMs = DRIVER_TIMEOUT, DWORD dwPoll = 20)
 {
     DWORD dwEnd = GetTickCount() + dwMs;
     for (;;) {
@@ -182,7 +182,7 @@ template <typename F> bool WaitFor(F fn, DWORD dwMs = DRIVER_TIMEOUT)
             return true;
         if ((LONG)(GetTickCount() - dwEnd) >= 0)
             return false;
-        Sleep(20);
+        Sleep(dwPoll);
     }
 }
 
